@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+#include "actors/Car.h"
+#include "engine/IActor.h"
+#include "geometry/Collision.h"
+
+/// The player's car: an actor, a 100 x 46 collision rectangle and a car in one object.
+/// Owned by the engine's actor list and deleted through IActor, which frees it whole.
+class CPlayerCar : public IActor, public ICollision, public ICar
+{
+public:
+    /// Stands at (100, 100), at rest, pointing along +x; registers its shape.
+    CPlayerCar();
+
+    /// One frame step of the driving model from the keys held now, then Draw.
+    void Update() override;
+
+    /// Paints the sprite at the body angle, the red outline and the three-line readout.
+    void Draw() override;
+
+    /// The car ignores collisions.
+    void OnCollision(int32_t other) override;
+
+private:
+    void Steer();
+    void StepCounter(int32_t& counter) const;
+    void TurnBody(int32_t degrees);
+    void PullDirection();
+    void Handbrake();
+    void Throttle();
+    void Wrap();
+    void Move();
+};

@@ -1,0 +1,39 @@
+// The car's picture: sprite at the body angle, red outline over it, readout over both.
+
+#include <allegro.h>
+
+#include "actors/PlayerCar.h"
+#include "app/Globals.h"
+#include "geometry/Pixel.h"
+
+namespace
+{
+constexpr double kLibraryUnitsPerTurn = 256.0;
+constexpr double kDegreesPerTurn = 360.0;
+constexpr double kSpriteHalfSize = 50.0; ///< pixels from the sprite's corner to the car's position
+constexpr int kReadoutX = 5;              ///< pixels
+constexpr int kReadoutLineY[3] = {5, 15, 25};
+} // namespace
+
+void CPlayerCar::Draw()
+{
+    // Not reduced to one turn: the library turns by whole turns itself.
+    const fixed angle = ftofix(static_cast<double>(m_angle) * kLibraryUnitsPerTurn / kDegreesPerTurn);
+    const int sx = ToPixel(m_position.x - kSpriteHalfSize);
+    const int sy = ToPixel(m_position.y - kSpriteHalfSize);
+    rotate_sprite(g_buffer, g_carBitmap, sx, sy, angle);
+
+    DrawOutline(makecol(255, 0, 0));
+
+    // Opaque black behind the text: whatever drives under the readout is covered.
+    const int black = makecol(0, 0, 0);
+    const int white = makecol(255, 255, 255);
+    const int yellow = makecol(255, 255, 0);
+    textprintf_ex(g_buffer, font, kReadoutX, kReadoutLineY[0], white, black, "SPEED: %f",
+                  static_cast<double>(m_speed));
+    // The second line shows the body angle, the third the direction of travel.
+    textprintf_ex(g_buffer, font, kReadoutX, kReadoutLineY[1], yellow, black, "DIRECTION: %f",
+                  static_cast<double>(m_angle));
+    textprintf_ex(g_buffer, font, kReadoutX, kReadoutLineY[2], yellow, black, "KAT: %f",
+                  static_cast<double>(m_direction));
+}

@@ -1,0 +1,107 @@
+#include "app/Startup.h"
+
+#include <allegro.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/CarImage.h"
+#include "app/Globals.h"
+#include "engine/Engine.h"
+#include "engine/GameScene.h"
+
+namespace
+{
+
+bool s_libraryStarted = false;
+bool s_timerInstalled = false;
+
+/// Releases what exists, in teardown order; bitmaps strictly before the library goes.
+void ReleaseAll()
+{
+    ReleaseEngine();
+    if (s_timerInstalled)
+    {
+        remove_int(TickHandler);
+        s_timerInstalled = false;
+    }
+    if (g_buffer != nullptr)
+    {
+        destroy_bitmap(g_buffer);
+        g_buffer = nullptr;
+    }
+    if (g_carBitmap != nullptr)
+    {
+        destroy_bitmap(g_carBitmap);
+        g_carBitmap = nullptr;
+    }
+    if (s_libraryStarted)
+    {
+        allegro_exit();
+        s_libraryStarted = false;
+    }
+}
+
+bool Fail(const char* programName, const std::string& what)
+{
+    std::fprintf(stderr, "%s: %s\n", programName, what.c_str());
+    ReleaseAll();
+    return false;
+}
+
+std::string LibraryError(const char* fallback)
+{
+    return allegro_error[0] != '\0' ? std::string(allegro_error) : std::string(fallback);
+}
+
+} // namespace
+
+bool StartGame(const char* programName)
+{
+    g_engine = new CEngine();
+
+    if (allegro_init() != 0)
+        return Fail(programName, "cannot start the graphics library: " +
+                                     LibraryError("no display could be opened"));
+    s_libraryStarted = true;
+    if (install_keyboard() != 0)
+        return Fail(programName, "cannot install the keyboard: " + LibraryError("unknown cause"));
+    if (install_mouse() < 0)
+        return Fail(programName, "cannot install the mouse: " + LibraryError("no mouse found"));
+    set_color_depth(kColourDepth);
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, kScreenWidth, kScreenHeight, 0, 0) != 0)
+        return Fail(programName, "cannot open the 840x640 32-bit window: " +
+                                     LibraryError("no display could be opened"));
+    show_mouse(screen);
+    if (install_timer() != 0)
+        return Fail(programName, "cannot install the timer: " + LibraryError("unknown cause"));
+    LOCK_VARIABLE(g_ticks);
+    LOCK_FUNCTION(TickHandler);
+    if (install_int_ex(TickHandler, BPS_TO_TIMER(kTicksPerSecond)) != 0)
+        return Fail(programName, "cannot install the 60 Hz tick: " + LibraryError("unknown cause"));
+    s_timerInstalled = true;
+
+    g_buffer = create_bitmap(kScreenWidth, kScreenHeight);
+    if (g_buffer == nullptr)
+        return Fail(programName, "cannot create the 840x640 back buffer");
+    clear_to_color(g_buffer, makecol(0, 0, 0));
+
+    std::string error;
+    g_carBitmap = LoadCarImage(kCarImagePath, error);
+    if (g_carBitmap == nullptr)
+        return Fail(programName, error);
+
+    CSceneManager& scenes = *g_engine->m_sceneManager;
+    std::unique_ptr<IScene> scene = std::make_unique<CGameScene>();
+    Register(scenes.m_scenes, scene.get());
+    scene.release();
+    scenes.SetScene(0);
+    return true;
+}
+
+void StopGame()
+{
+    clear_keybuf(); // the one library call between the loop and the release
+    ReleaseAll();
+}

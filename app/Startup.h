@@ -1,0 +1,12 @@
+#pragma once
+
+/// Brings the game up in its fixed order: engine, library, keyboard, mouse, 32-bit
+/// 840 x 640 window, mouse pointer, 60 Hz timer, black back buffer, car image, game scene
+/// started through SetScene(0). On a failure writes one line naming it to stderr,
+/// releases what was acquired and returns false; nothing is left half started.
+bool StartGame(const char* programName);
+
+/// Tears the game down in its fixed order: the key buffer cleared, the engine released,
+/// the timer handler removed, back buffer and car image destroyed, the library shut down.
+/// Call only after StartGame succeeded.
+void StopGame();

@@ -1,0 +1,32 @@
+#include "engine/GameScene.h"
+
+#include <memory>
+
+#include "actors/PlayerCar.h"
+#include "app/Globals.h"
+#include "engine/Engine.h"
+
+void CGameScene::Init()
+{
+    std::vector<IActor*>& actors = *g_engine->m_actors;
+    // Held by a unique_ptr until the list has it: a failed append frees the car.
+    std::unique_ptr<IActor> car = std::make_unique<CPlayerCar>();
+    const int32_t index = Register(actors, car.get());
+    car.release()->m_actorIndex = index;
+}
+
+void CGameScene::Update()
+{
+    std::vector<IActor*>& actors = *g_engine->m_actors;
+    // The length is re-read on every pass: an actor appended meanwhile is stepped too.
+    for (size_t i = 0; i < actors.size(); ++i)
+    {
+        if (actors[i] != nullptr)
+            actors[i]->Update();
+    }
+}
+
+void CGameScene::Destroy()
+{
+    DeleteEntries(*g_engine->m_actors);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "engine/IScene.h"
+
+/// The one scene of the game: the player's car. Keeps no record of its actors; it works on
+/// the engine's whole actor list.
+class CGameScene : public IScene
+{
+public:
+    /// Creates the player's car and appends it to the actor list.
+    void Init() override;
+    /// Steps every live actor in list order, re-reading the length before each entry.
+    void Update() override;
+    /// Deletes every live actor and leaves its slot null.
+    void Destroy() override;
+};

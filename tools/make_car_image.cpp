@@ -1,0 +1,179 @@
+// Paints the car sprite, a sports car seen from above pointing along +x, and writes it as
+// a 24-bit BMP. Magenta, the graphics library's mask colour, fills everything outside the
+// car so that it stays transparent when drawn rotated.
+//
+// Usage: make_car_image OUTPUT.bmp
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+
+constexpr int kSize = 100;           ///< the sprite is kSize x kSize pixels
+constexpr double kHalfLength = 50.0; ///< the body matches the 100 x 46 collision outline
+constexpr double kHalfWidth = 23.0;
+
+struct Rgb
+{
+    uint8_t r, g, b;
+};
+
+constexpr Rgb kMask{255, 0, 255};
+constexpr Rgb kPaint{200, 24, 32};
+constexpr Rgb kPaintDark{138, 12, 20};
+constexpr Rgb kPaintLight{236, 84, 84};
+constexpr Rgb kGlass{38, 52, 74};
+constexpr Rgb kGlassShine{96, 124, 160};
+constexpr Rgb kRoof{176, 18, 26};
+constexpr Rgb kTyre{20, 20, 22};
+constexpr Rgb kRim{120, 120, 128};
+constexpr Rgb kHeadlight{255, 244, 170};
+constexpr Rgb kTailLight{255, 40, 20};
+constexpr Rgb kStripe{245, 245, 245};
+
+class Canvas
+{
+public:
+    Canvas() : m_pixels(kSize * kSize, kMask) {}
+
+    /// Fills the pixels whose centre (local coordinates, origin at the car's centre,
+    /// x forward, y to the right of the driver) satisfies `inside`.
+    template <typename Inside>
+    void Fill(Rgb colour, Inside inside)
+    {
+        for (int py = 0; py < kSize; ++py)
+            for (int px = 0; px < kSize; ++px)
+            {
+                const double x = px + 0.5 - kSize / 2.0;
+                const double y = py + 0.5 - kSize / 2.0;
+                if (inside(x, y))
+                    m_pixels[py * kSize + px] = colour;
+            }
+    }
+
+    bool Write(const char* path) const
+    {
+        const int rowBytes = (kSize * 3 + 3) / 4 * 4;
+        const uint32_t dataBytes = rowBytes * kSize;
+        const uint32_t fileBytes = 14 + 40 + dataBytes;
+        std::vector<uint8_t> out;
+        auto u16 = [&](uint32_t v) { out.push_back(v & 0xff); out.push_back((v >> 8) & 0xff); };
+        auto u32 = [&](uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
+        out.push_back('B');
+        out.push_back('M');
+        u32(fileBytes);
+        u32(0);
+        u32(14 + 40);
+        u32(40);
+        u32(kSize);
+        u32(kSize); // positive: rows bottom-up
+        u16(1);
+        u16(24);
+        u32(0); // no compression
+        u32(dataBytes);
+        u32(2835); // 72 dpi
+        u32(2835);
+        u32(0);
+        u32(0);
+        for (int py = kSize - 1; py >= 0; --py)
+        {
+            for (int px = 0; px < kSize; ++px)
+            {
+                const Rgb& c = m_pixels[py * kSize + px];
+                out.push_back(c.b);
+                out.push_back(c.g);
+                out.push_back(c.r);
+            }
+            for (int pad = kSize * 3; pad < rowBytes; ++pad)
+                out.push_back(0);
+        }
+        FILE* f = std::fopen(path, "wb");
+        if (f == nullptr)
+            return false;
+        const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+        return std::fclose(f) == 0 && ok;
+    }
+
+private:
+    std::vector<Rgb> m_pixels;
+};
+
+/// Inside a rectangle with corners rounded by radius r.
+bool RoundedRect(double x, double y, double x0, double y0, double x1, double y1, double r)
+{
+    if (x < x0 || x > x1 || y < y0 || y > y1)
+        return false;
+    const double cx = std::fmin(std::fmax(x, x0 + r), x1 - r);
+    const double cy = std::fmin(std::fmax(y, y0 + r), y1 - r);
+    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
+}
+
+bool Ellipse(double x, double y, double cx, double cy, double rx, double ry)
+{
+    const double dx = (x - cx) / rx, dy = (y - cy) / ry;
+    return dx * dx + dy * dy <= 1.0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: make_car_image OUTPUT.bmp\n");
+        return 2;
+    }
+    Canvas c;
+    const double L = kHalfLength, W = kHalfWidth;
+
+    // Tyres first, tucked under the wings so their outer faces show along the sides.
+    for (double wx : {-30.0, 28.0})
+        for (double side : {-1.0, 1.0})
+        {
+            c.Fill(kTyre, [&](double x, double y) {
+                return RoundedRect(x, y * side, wx - 9, W - 7, wx + 9, W, 2.5);
+            });
+            c.Fill(kRim, [&](double x, double y) {
+                return RoundedRect(x, y * side, wx - 5, W - 5, wx + 5, W - 1, 1.0);
+            });
+        }
+
+    // Body: a long rounded shell, narrower at the nose and tail than across the wings.
+    c.Fill(kPaintDark, [&](double x, double y) {
+        const double half = (x > 34) ? W - 4 - (x - 34) * 0.28 : (x < -38) ? W - 4 - (-38 - x) * 0.2 : W - 4;
+        return RoundedRect(x, y, -L, -W + 3, L, W - 3, 9) && std::fabs(y) <= half;
+    });
+    c.Fill(kPaint, [&](double x, double y) {
+        const double half = (x > 34) ? W - 6 - (x - 34) * 0.28 : (x < -38) ? W - 6 - (-38 - x) * 0.2 : W - 6;
+        return RoundedRect(x, y, -L + 2, -W + 5, L - 2, W - 5, 8) && std::fabs(y) <= half;
+    });
+    // Wing highlights over the wheel arches.
+    for (double wx : {-30.0, 28.0})
+        c.Fill(kPaintLight, [&](double x, double y) { return Ellipse(x, std::fabs(y), wx, W - 9, 9, 2.2); });
+
+    // Bonnet stripes, from the windscreen to the nose.
+    c.Fill(kStripe, [&](double x, double y) { return x > 14 && x < L - 3 && std::fabs(y) > 2 && std::fabs(y) < 5; });
+
+    // Cabin: windscreen ahead, roof, rear window behind, side windows.
+    c.Fill(kGlass, [&](double x, double y) { return RoundedRect(x, y, -26, -15, 16, 15, 6); });
+    c.Fill(kGlassShine, [&](double x, double y) { return x > 9 && x < 14 && y > -12 && y < -4; });
+    c.Fill(kRoof, [&](double x, double y) { return RoundedRect(x, y, -18, -12, 6, 12, 4); });
+    c.Fill(kPaintDark, [&](double x, double y) { return x > -18 && x < 6 && std::fabs(std::fabs(y) - 12) < 0.6; });
+
+    // Mirrors just ahead of the side windows.
+    c.Fill(kPaintDark, [&](double x, double y) { return Ellipse(x, std::fabs(y), 10, 17.5, 2.2, 2.6); });
+
+    // Lights: headlights at the nose (+x), tail lights at the back.
+    c.Fill(kHeadlight, [&](double x, double y) { return x > L - 6 && x < L - 1 && std::fabs(y) > 9 && std::fabs(y) < 16; });
+    c.Fill(kTailLight, [&](double x, double y) { return x < -L + 4 && x > -L + 1 && std::fabs(y) > 8 && std::fabs(y) < 16; });
+
+    if (!c.Write(argv[1]))
+    {
+        std::fprintf(stderr, "make_car_image: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
