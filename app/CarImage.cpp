@@ -95,7 +95,7 @@ bool CheckBmpFile(const char* path, std::string& why)
               " is outside 1.." + std::to_string(kMaxImageSide);
         return false;
     }
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
     {
         why = "unsupported depth of " + std::to_string(bits) + " bits";
         return false;

@@ -10,7 +10,7 @@ constexpr long kMaxImageSide = 4096;
 
 /// Checks that `path` is a BMP file the library's loader reads safely: a regular file
 /// with the BMP signature, a Windows (40) or OS/2 (12) header, a sane positive size, an
-/// uncompressed depth of 1, 4, 8, 24 or 32 bits, a palette of at most 256 entries, and
+/// uncompressed depth of 1, 4, 8, 16, 24 or 32 bits, a palette of at most 256 entries, and
 /// all the pixel rows it declares. On failure `why` says which, briefly.
 bool CheckBmpFile(const char* path, std::string& why);
 

@@ -1,0 +1,188 @@
+// The car's picture: sprite corner and angle, red outline over the sprite, and three
+// readout lines in white, yellow, yellow on opaque black over both.
+
+#include <cstdio>
+
+#include "actors/PlayerCar.h"
+#include "tests/TestSupport.h"
+
+namespace
+{
+
+/// Swaps in a test sprite: 100 x 100, transparent but for a green 10 x 10 block at its
+/// front-top corner (x 80..89, y 10..19), so placement and turn are easy to read.
+class CarDraw : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        m_realSprite = g_carBitmap;
+        g_carBitmap = create_bitmap(100, 100);
+        clear_to_color(g_carBitmap, bitmap_mask_color(g_carBitmap));
+        rectfill(g_carBitmap, 80, 10, 89, 19, makecol(0, 255, 0));
+        m_car = new CPlayerCar();
+        m_car->m_actorIndex = Register(*g_engine->m_actors, static_cast<IActor*>(m_car));
+    }
+    void TearDown() override
+    {
+        destroy_bitmap(g_carBitmap);
+        g_carBitmap = m_realSprite;
+        EngineTest::TearDown();
+    }
+
+    /// Bounding box of the pixels of `colour`, or an empty box.
+    struct Box
+    {
+        int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+        int count = 0;
+    };
+    static Box Find(int colour)
+    {
+        Box b;
+        for (int y = 0; y < g_buffer->h; ++y)
+            for (int x = 0; x < g_buffer->w; ++x)
+                if (getpixel(g_buffer, x, y) == colour)
+                {
+                    b.x0 = std::min(b.x0, x);
+                    b.y0 = std::min(b.y0, y);
+                    b.x1 = std::max(b.x1, x);
+                    b.y1 = std::max(b.y1, y);
+                    ++b.count;
+                }
+        return b;
+    }
+
+    /// The readout text as the library draws it, on a buffer of its own, for comparison.
+    static BITMAP* Expected(const char* text, int colour)
+    {
+        BITMAP* b = create_bitmap(text_length(font, text), text_height(font));
+        textout_ex(b, font, text, 0, 0, colour, makecol(0, 0, 0));
+        return b;
+    }
+
+    static bool Matches(BITMAP* expected, int x, int y)
+    {
+        for (int j = 0; j < expected->h; ++j)
+            for (int i = 0; i < expected->w; ++i)
+                if (getpixel(g_buffer, x + i, y + j) != getpixel(expected, i, j))
+                    return false;
+        return true;
+    }
+
+    CPlayerCar* m_car = nullptr;
+    BITMAP* m_realSprite = nullptr;
+};
+
+} // namespace
+
+TEST_F(CarDraw, NewCarSpriteCornerIsFiftyPixelsUpAndLeft)
+{
+    m_car->Draw();
+    const Box green = Find(makecol(0, 255, 0));
+    EXPECT_EQ(green.x0, 50 + 80);
+    EXPECT_EQ(green.y0, 50 + 10);
+    EXPECT_EQ(green.x1, 50 + 89);
+    EXPECT_EQ(green.y1, 50 + 19);
+    EXPECT_EQ(getpixel(g_buffer, 60, 140), makecol(0, 0, 0)) << "the mask colour stays transparent";
+}
+
+TEST_F(CarDraw, SpriteTurnsClockwiseByTheBodyAngle)
+{
+    m_car->m_angle = 90.0f; // fixed 64 << 16, a quarter turn
+    m_car->Draw();
+    // A quarter turn clockwise on screen about the centre (100, 100) takes the block from
+    // (+35, -35), ahead and above, to (+35, +35): the nose now points down the screen.
+    const Box green = Find(makecol(0, 255, 0));
+    ASSERT_GT(green.count, 0);
+    EXPECT_NEAR((green.x0 + green.x1) / 2.0, 135.0, 1.0);
+    EXPECT_NEAR((green.y0 + green.y1) / 2.0, 135.0, 1.0);
+
+    clear_to_color(g_buffer, makecol(0, 0, 0));
+    m_car->m_angle = 360.0f;
+    m_car->Draw();
+    const Box full = Find(makecol(0, 255, 0));
+    EXPECT_EQ(full.x0, 130) << "a full turn draws the same picture as 0";
+    EXPECT_EQ(full.y0, 60);
+}
+
+TEST_F(CarDraw, SpriteCornerTruncatesTowardZero)
+{
+    struct Case
+    {
+        float x;
+        int corner;
+    };
+    for (const Case& k : {Case{49.5f, 0}, Case{49.0f, -1}, Case{150.9f, 100}})
+    {
+        clear_to_color(g_buffer, makecol(0, 0, 0));
+        m_car->m_position.x = k.x;
+        m_car->m_position.y = 300.0f; // clear of the readout
+        m_car->Draw();
+        EXPECT_EQ(Find(makecol(0, 255, 0)).x0, k.corner + 80) << k.x;
+    }
+}
+
+TEST_F(CarDraw, OutlineLiesOverTheSprite)
+{
+    // Move the green block under the top edge of the outline (y 77).
+    rectfill(g_carBitmap, 0, 0, 99, 99, bitmap_mask_color(g_carBitmap));
+    rectfill(g_carBitmap, 20, 20, 79, 35, makecol(0, 255, 0));
+    m_car->Draw();
+    const int red = makecol(255, 0, 0);
+    for (int x = 70; x <= 129; ++x)
+        EXPECT_EQ(getpixel(g_buffer, x, 77), red) << x;
+    EXPECT_EQ(getpixel(g_buffer, 100, 78), makecol(0, 255, 0));
+}
+
+TEST_F(CarDraw, ReadoutShowsSpeedBodyAngleAndDirectionOnOpaqueBlack)
+{
+    m_car->m_speed = 1.5f;
+    m_car->m_angle = 30.0f;
+    m_car->m_direction = 20.25f;
+    // Drive the car under the readout: its pixels there must be covered.
+    m_car->m_position = Vector4(40.0f, 20.0f);
+    m_car->UpdateShape();
+    rectfill(g_carBitmap, 0, 0, 99, 99, makecol(0, 255, 0));
+    m_car->Draw();
+
+    struct Line
+    {
+        const char* text;
+        int y, colour;
+    };
+    const Line lines[] = {{"SPEED: 1.500000", 5, makecol(255, 255, 255)},
+                          {"DIRECTION: 30.000000", 15, makecol(255, 255, 0)},
+                          {"KAT: 20.250000", 25, makecol(255, 255, 0)}};
+    for (const Line& l : lines)
+    {
+        BITMAP* expected = Expected(l.text, l.colour);
+        EXPECT_TRUE(Matches(expected, 5, l.y)) << l.text;
+        destroy_bitmap(expected);
+    }
+    // Left of the texts the sprite shows.
+    EXPECT_EQ(getpixel(g_buffer, 3, 30), makecol(0, 255, 0));
+}
+
+TEST_F(CarDraw, NewCarReadsZerosInTheLayoutOfTheReadout)
+{
+    m_car->Draw();
+    const char* texts[] = {"SPEED: 0.000000", "DIRECTION: 0.000000", "KAT: 0.000000"};
+    const int ys[] = {5, 15, 25};
+    const int colours[] = {makecol(255, 255, 255), makecol(255, 255, 0), makecol(255, 255, 0)};
+    for (int i = 0; i < 3; ++i)
+    {
+        BITMAP* expected = Expected(texts[i], colours[i]);
+        EXPECT_TRUE(Matches(expected, 5, ys[i])) << texts[i];
+        destroy_bitmap(expected);
+    }
+}
+
+TEST_F(CarDraw, AngleFarOutOfRangeIsClampedAndDrawingGoesOn)
+{
+    m_car->m_angle = 1.0e9f;
+    *allegro_errno = 0;
+    m_car->Draw();
+    EXPECT_EQ(*allegro_errno, ERANGE);
+    EXPECT_EQ(getpixel(g_buffer, 50, 77), makecol(255, 0, 0)) << "the outline is still drawn";
+}

@@ -1,0 +1,177 @@
+// The car image check: files the library's BMP loader would crash on, hang on, or load
+// wrongly are refused before it sees them, each with a cause.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/CarImage.h"
+#include "tests/TestSupport.h"
+
+namespace
+{
+
+struct BmpHeader
+{
+    uint32_t headerSize = 40;
+    int32_t width = 4, height = 4;
+    uint16_t bits = 24;
+    uint32_t compression = 0;
+    int64_t offBits = -1; ///< -1: right after the headers (and the palette)
+    int64_t pixelBytes = -1; ///< -1: exactly what the header declares
+};
+
+std::vector<unsigned char> MakeBmp(const BmpHeader& h)
+{
+    std::vector<unsigned char> out;
+    auto u16 = [&](uint32_t v) { out.push_back(v & 0xff); out.push_back((v >> 8) & 0xff); };
+    auto u32 = [&](uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
+    const uint32_t palette = h.bits <= 8 ? (4u << h.bits) : 0;
+    const uint32_t off = h.offBits >= 0 ? static_cast<uint32_t>(h.offBits) : 14 + h.headerSize + palette;
+    const uint64_t row = (static_cast<uint64_t>(h.width < 0 ? -h.width : h.width) * h.bits + 31) / 32 * 4;
+    const uint64_t data = h.pixelBytes >= 0 ? static_cast<uint64_t>(h.pixelBytes)
+                                            : row * static_cast<uint64_t>(h.height < 0 ? -h.height : h.height);
+    out.push_back('B');
+    out.push_back('M');
+    u32(static_cast<uint32_t>(off + data));
+    u32(0);
+    u32(off);
+    u32(h.headerSize);
+    if (h.headerSize == 12)
+    {
+        u16(static_cast<uint16_t>(h.width));
+        u16(static_cast<uint16_t>(h.height));
+        u16(1);
+        u16(h.bits);
+    }
+    else
+    {
+        u32(static_cast<uint32_t>(h.width));
+        u32(static_cast<uint32_t>(h.height));
+        u16(1);
+        u16(h.bits);
+        u32(h.compression);
+        for (uint32_t i = 20; i < h.headerSize; i += 4)
+            u32(0);
+    }
+    // A crafted offset far past the end is written as a bare header.
+    while (out.size() < off && off < (1u << 20))
+        out.push_back(0x80);
+    for (uint64_t i = 0; i < data; ++i)
+        out.push_back(static_cast<unsigned char>(i * 7));
+    return out;
+}
+
+class CarImage : public ::testing::Test
+{
+protected:
+    std::string Write(const std::vector<unsigned char>& bytes)
+    {
+        FILE* f = std::fopen(m_path.c_str(), "wb");
+        EXPECT_NE(f, nullptr);
+        if (!bytes.empty())
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        return m_path;
+    }
+    void TearDown() override { std::remove(m_path.c_str()); }
+
+    /// Checks the file and, where it passes, loads it; returns the cause or "".
+    std::string Verdict(const std::vector<unsigned char>& bytes)
+    {
+        Write(bytes);
+        std::string why;
+        if (!CheckBmpFile(m_path.c_str(), why))
+            return why.empty() ? "(empty cause)" : why;
+        std::string error;
+        BITMAP* b = LoadCarImage(m_path.c_str(), error);
+        EXPECT_NE(b, nullptr) << error;
+        if (b != nullptr)
+            destroy_bitmap(b);
+        return "";
+    }
+
+    std::string m_path = "car_image_test_" + std::to_string(getpid()) + ".bmp";
+};
+
+} // namespace
+
+TEST_F(CarImage, AcceptsTheBmpFilesTheLoaderReads)
+{
+    for (uint16_t bits : {1, 4, 8, 16, 24, 32})
+    {
+        BmpHeader h;
+        h.bits = bits;
+        h.width = 5;
+        h.height = 3;
+        EXPECT_EQ(Verdict(MakeBmp(h)), "") << bits << " bits";
+    }
+    BmpHeader os2;
+    os2.headerSize = 12;
+    EXPECT_EQ(Verdict(MakeBmp(os2)), "");
+    BmpHeader side;
+    side.width = kMaxImageSide;
+    side.height = 1;
+    EXPECT_EQ(Verdict(MakeBmp(side)), "");
+}
+
+TEST_F(CarImage, TheRealCarImageLoadsAsA100x100Sprite)
+{
+    std::string error;
+    BITMAP* car = LoadCarImage(kCarImagePath, error);
+    ASSERT_NE(car, nullptr) << error;
+    EXPECT_EQ(car->w, 100);
+    EXPECT_EQ(car->h, 100);
+    EXPECT_EQ(getpixel(car, 0, 0), bitmap_mask_color(car)) << "the corners are transparent";
+    EXPECT_NE(getpixel(car, 50, 50), bitmap_mask_color(car)) << "the centre is car";
+    destroy_bitmap(car);
+}
+
+TEST_F(CarImage, RefusesBadFilesWithTheirCause)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<unsigned char> bytes;
+        const char* cause; ///< a word the message must contain
+    };
+    std::vector<Case> cases;
+    cases.push_back({"empty", {}, "empty"});
+    cases.push_back({"random bytes", {0x13, 0x37, 0xde, 0xad, 0xbe, 0xef, 0x00, 0x42, 0x99, 0x01}, "BMP"});
+    cases.push_back({"PNG", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'}, "BMP"});
+    cases.push_back({"signature only", {'B', 'M'}, "truncated"});
+    std::vector<unsigned char> half = MakeBmp(BmpHeader{40, 100, 100, 24, 0, -1, -1});
+    half.resize(half.size() / 2);
+    cases.push_back({"cut in half", half, "truncated"});
+    cases.push_back({"65536 square", MakeBmp(BmpHeader{40, 65536, 65536, 24, 0, -1, 64}), "size"});
+    cases.push_back({"20000 square", MakeBmp(BmpHeader{40, 20000, 20000, 24, 0, -1, 1024}), "size"});
+    cases.push_back({"negative height", MakeBmp(BmpHeader{40, 4, -4, 24, 0, -1, -1}), "size"});
+    cases.push_back({"zero width", MakeBmp(BmpHeader{40, 0, 4, 24, 0, -1, -1}), "size"});
+    cases.push_back({"RLE8", MakeBmp(BmpHeader{40, 4, 4, 8, 1, -1, -1}), "compressed"});
+    cases.push_back({"bitfields", MakeBmp(BmpHeader{40, 4, 4, 32, 3, -1, -1}), "compressed"});
+    cases.push_back({"2 bits", MakeBmp(BmpHeader{40, 4, 4, 2, 0, -1, -1}), "depth"});
+    cases.push_back({"0 bits", MakeBmp(BmpHeader{40, 4, 4, 0, 0, -1, -1}), "depth"});
+    cases.push_back({"V5 header", MakeBmp(BmpHeader{124, 4, 4, 24, 0, -1, -1}), "header"});
+    cases.push_back({"offset inside header", MakeBmp(BmpHeader{40, 4, 4, 24, 0, 20, -1}), "offset"});
+    cases.push_back({"huge palette", MakeBmp(BmpHeader{40, 4, 4, 8, 0, 14 + 40 + 4096, -1}), "offset"});
+    cases.push_back({"offset past the end", MakeBmp(BmpHeader{40, 4, 4, 24, 0, 0xfffffff0, 0}), "offset"});
+    for (const Case& c : cases)
+    {
+        const std::string why = Verdict(c.bytes);
+        EXPECT_NE(why.find(c.cause), std::string::npos) << c.name << ": \"" << why << "\"";
+    }
+}
+
+TEST_F(CarImage, MissingFilesAndFoldersAreRefused)
+{
+    std::string why;
+    EXPECT_FALSE(CheckBmpFile("no/such/Car.bmp", why));
+    EXPECT_EQ(why, "No such file or directory");
+    EXPECT_FALSE(CheckBmpFile(".", why));
+    EXPECT_EQ(why, "not a regular file");
+    std::string error;
+    EXPECT_EQ(LoadCarImage("no/such/Car.bmp", error), nullptr);
+    EXPECT_EQ(error, "cannot load no/such/Car.bmp: No such file or directory");
+}
