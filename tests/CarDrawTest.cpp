@@ -123,6 +123,28 @@ TEST_F(CarDraw, SpriteCornerTruncatesTowardZero)
     }
 }
 
+TEST_F(CarDraw, CarFarOffTheWindowNeverWrapsBackOntoIt)
+{
+    // 65636 is 100 + 2^16: a 16.16 corner that wrapped would draw the car at x = 50.
+    for (float x : {65636.0f, -65436.0f, 3.0e9f, -3.0e9f})
+    {
+        clear_to_color(g_buffer, makecol(0, 0, 0));
+        m_car->m_position.x = x;
+        m_car->UpdateShape();
+        m_car->Draw();
+        EXPECT_EQ(Find(makecol(0, 255, 0)).count, 0) << x;
+        EXPECT_EQ(Find(makecol(255, 0, 0)).count, 0) << x;
+    }
+    // Mostly off the left edge: the visible strip is drawn.
+    rectfill(g_carBitmap, 0, 0, 99, 99, makecol(0, 255, 0));
+    clear_to_color(g_buffer, makecol(0, 0, 0));
+    m_car->m_position = Vector4(-40.0f, 300.0f);
+    m_car->UpdateShape();
+    m_car->Draw();
+    EXPECT_EQ(Find(makecol(0, 255, 0)).x0, 0);
+    EXPECT_EQ(Find(makecol(255, 0, 0)).x1, 10);
+}
+
 TEST_F(CarDraw, OutlineLiesOverTheSprite)
 {
     // Move the green block under the top edge of the outline (y 77).

@@ -26,7 +26,9 @@ void ExpectIdentityBelowRowOne(const Matrix4& m)
     for (int i = 2; i < 16; ++i)
     {
         if (i != 4 && i != 5)
+        {
             EXPECT_FLOAT_BITS((i == 10 || i == 15) ? 1.0f : 0.0f, m[i]) << "element " << i;
+        }
     }
 }
 

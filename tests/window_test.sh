@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The game in a real window under Xvfb, driven by real key events: it opens 840 x 640,
+# keeps running, drives right while Up is held, and exits 0 within 2 s of Escape. Also
+# the start-ups that must fail: no display, and a missing or bad car image.
+#
+#   window_test.sh GAME WINDOW_PROBE     (run from the folder that holds Data/)
+set -u
+game=$(realpath "$1")
+probe=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+failures=0
+xvfb_pid=
+game_pid=
+
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() { # check CONDITION-STATUS MESSAGE
+    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
+}
+
+now() { echo "${EPOCHREALTIME/./}"; } # microseconds
+
+# A free display of our own, so that parallel runs and a developer's X do not meet.
+for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=":$n"; break; }
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY=$display
+xdpyinfo >/dev/null 2>&1 || { echo "FAIL Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+
+# --- The game runs, drives and quits. ---
+"$game" >"$work/out" 2>"$work/err" &
+game_pid=$!
+window=$(timeout 10 xdotool search --sync --name '^racer$' 2>/dev/null | head -n 1)
+check $([ -n "$window" ]; echo $?) "the game opens a window named racer"
+if [ -z "$window" ]; then cat "$work/err"; exit 1; fi
+sleep 0.5 # the library creates the window small, then sets the mode's size
+size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+check $([ "$size" = 840x640 ]; echo $?) "the window is 840x640 (got $size)"
+check $(kill -0 "$game_pid" 2>/dev/null; echo $?) "the game keeps running"
+read -r _ _ red0 min0 max0 readout0 < <("$probe" "$window" --save "$work/start.bmp")
+check $([ "$red0" -gt 0 ] && [ "$min0" -eq 50 ] && [ "$max0" -eq 150 ]; echo $?) \
+    "at start the red outline spans x 50..150 (got $min0..$max0, $red0 pixels)"
+
+xdotool windowfocus --sync "$window"
+xdotool keydown Up; sleep 1; xdotool keyup Up
+sleep 0.3
+read -r _ _ red1 min1 max1 readout1 < <("$probe" "$window" --save "$work/driven.bmp")
+check $([ "$red1" -gt 0 ] && [ "$min1" -gt 150 ]; echo $?) \
+    "after Up for a second the outline lies right of the start (x $min1..$max1)"
+check $([ "$readout1" != "$readout0" ]; echo $?) "the readout changed from its all-zero start"
+[ -n "${WINDOW_TEST_SHOTS:-}" ] && cp "$work/start.bmp" "$work/driven.bmp" "$WINDOW_TEST_SHOTS"/
+
+start=$(now)
+xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
+status=timeout
+for _ in $(seq 40); do
+    if ! kill -0 "$game_pid" 2>/dev/null; then wait "$game_pid"; status=$?; break; fi
+    sleep 0.05
+done
+elapsed=$(( ($(now) - start) / 1000 ))
+game_pid=
+check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ]; echo $?) \
+    "Escape ends the game with status 0 in ${elapsed} ms (status $status)"
+
+# --- Start-ups that must fail with status 1 and one line naming the cause. ---
+expect_failure() { # expect_failure NAME WORDS FOLDER [env args...]
+    local name=$1 words=$2 folder=$3
+    shift 3
+    local t0 code lines
+    t0=$(now)
+    (cd "$folder" && timeout 5 env "$@" "$game" >"$work/out" 2>"$work/err")
+    code=$?
+    local ms=$(( ($(now) - t0) / 1000 ))
+    lines=$(wc -l <"$work/err")
+    grep -q -- "$words" "$work/err"
+    local named=$?
+    check $([ "$code" = 1 ] && [ "$lines" = 1 ] && [ "$named" = 0 ] && [ "$ms" -le 2000 ]; echo $?) \
+        "$name: status $code in $ms ms: $(head -c 200 "$work/err")"
+}
+
+expect_failure "no display" "display" "$PWD" -u DISPLAY
+source "$here/bad_images.sh"
+for name in $(make_bad_images "$work/bad" "$PWD/Data/Textures/Car.bmp"); do
+    expect_failure "car image $name" "cannot load Data/Textures/Car.bmp: " "$work/bad/$name"
+done
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
