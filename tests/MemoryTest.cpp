@@ -1,0 +1,78 @@
+// Memory over a whole run: the game scene started, stepped, restarted and released, with
+// every allocation counted; and no allocation of ours in any per-step path.
+
+#include "actors/PlayerCar.h"
+#include "app/FrameLoop.h"
+#include "engine/GameScene.h"
+#include "tests/TestSupport.h"
+
+namespace
+{
+
+class Memory : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ReleaseEngine(); // each test builds its own, counted from nothing
+        m_baseline = LiveAllocations();
+        g_engine = new CEngine();
+        CSceneManager& manager = *g_engine->m_sceneManager;
+        manager.m_scenes.push_back(new CGameScene());
+        manager.SetScene(0);
+    }
+
+    static int LiveActors()
+    {
+        int live = 0;
+        for (IActor* a : *g_engine->m_actors)
+            live += a != nullptr;
+        return live;
+    }
+
+    int64_t m_baseline = 0;
+};
+
+} // namespace
+
+TEST_F(Memory, RestartsAndReleaseFreeEveryCarListAndTheEngineExactlyOnce)
+{
+    CSceneManager& manager = *g_engine->m_sceneManager;
+    HoldKeys("UR");
+    for (int i = 0; i < 1000; ++i)
+        manager.Current()->Update();
+
+    for (int restart = 1; restart <= 100; ++restart)
+    {
+        manager.SetScene(0);
+        ASSERT_EQ(g_engine->m_actors->size(), static_cast<size_t>(restart + 1));
+        ASSERT_EQ(LiveActors(), 1) << "each restart deletes the old car before adding one";
+        const std::vector<ICollision*>& shapes = *g_engine->m_collisions;
+        for (size_t i = 0; i + 1 < shapes.size(); ++i)
+            ASSERT_EQ(shapes[i], nullptr) << "slot " << i << " points at a freed shape";
+        ASSERT_EQ(shapes.back(), static_cast<ICollision*>(static_cast<CPlayerCar*>(g_engine->m_actors->back())));
+        manager.Current()->Update();
+    }
+    ReleaseEngine();
+    EXPECT_EQ(LiveAllocations(), m_baseline) << "every car, list, scene and the engine freed";
+}
+
+TEST_F(Memory, StepsAllocateNothingOfOurs)
+{
+    CSceneManager& manager = *g_engine->m_sceneManager;
+    const char* keys[] = {"UR", "UL", "URS", "D", "DL", "", "S"};
+    const uint64_t before = AllocationCount();
+    for (int i = 0; i < 1000; ++i)
+    {
+        HoldKeys(keys[(i / 50) % 7]);
+        manager.Current()->Update();
+    }
+    EXPECT_EQ(AllocationCount(), before) << "car steps, with their drawing";
+
+    // Whole frame steps: scene, blit to the screen, clear.
+    g_ticks = 1000;
+    RunOwedSteps();
+    EXPECT_EQ(g_ticks.load(), 0);
+    EXPECT_EQ(AllocationCount(), before) << "frame steps";
+}
