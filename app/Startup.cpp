@@ -2,7 +2,9 @@
 
 #include <allegro.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -15,6 +17,7 @@ namespace
 {
 
 bool s_libraryStarted = false;
+bool s_keyboardInstalled = false;
 bool s_timerInstalled = false;
 
 /// Releases what exists, in teardown order; bitmaps strictly before the library goes.
@@ -40,6 +43,7 @@ void ReleaseAll()
     {
         allegro_exit();
         s_libraryStarted = false;
+        s_keyboardInstalled = false;
     }
 }
 
@@ -55,33 +59,10 @@ std::string LibraryError(const char* fallback)
     return allegro_error[0] != '\0' ? std::string(allegro_error) : std::string(fallback);
 }
 
-} // namespace
-
-bool StartGame(const char* programName)
+/// The start-up steps after the library, shared by the game and the headless tools: the
+/// black back buffer, the car image, and the game scene started through SetScene(0).
+bool StartScene(const char* programName)
 {
-    g_engine = new CEngine();
-
-    if (allegro_init() != 0)
-        return Fail(programName, "cannot start the graphics library: " +
-                                     LibraryError("no display could be opened"));
-    s_libraryStarted = true;
-    if (install_keyboard() != 0)
-        return Fail(programName, "cannot install the keyboard: " + LibraryError("unknown cause"));
-    if (install_mouse() < 0)
-        return Fail(programName, "cannot install the mouse: " + LibraryError("no mouse found"));
-    set_color_depth(kColourDepth);
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, kScreenWidth, kScreenHeight, 0, 0) != 0)
-        return Fail(programName, "cannot open the 840x640 32-bit window: " +
-                                     LibraryError("no display could be opened"));
-    show_mouse(screen);
-    if (install_timer() != 0)
-        return Fail(programName, "cannot install the timer: " + LibraryError("unknown cause"));
-    LOCK_VARIABLE(g_ticks);
-    LOCK_FUNCTION(TickHandler);
-    if (install_int_ex(TickHandler, BPS_TO_TIMER(kTicksPerSecond)) != 0)
-        return Fail(programName, "cannot install the 60 Hz tick: " + LibraryError("unknown cause"));
-    s_timerInstalled = true;
-
     g_buffer = create_bitmap(kScreenWidth, kScreenHeight);
     if (g_buffer == nullptr)
         return Fail(programName, "cannot create the 840x640 back buffer");
@@ -100,8 +81,49 @@ bool StartGame(const char* programName)
     return true;
 }
 
+} // namespace
+
+bool StartGame(const char* programName)
+{
+    g_engine = new CEngine();
+
+    if (allegro_init() != 0)
+        return Fail(programName, "cannot start the graphics library: " +
+                                     LibraryError("no display could be opened"));
+    s_libraryStarted = true;
+    if (install_keyboard() != 0)
+        return Fail(programName, "cannot install the keyboard: " + LibraryError("unknown cause"));
+    s_keyboardInstalled = true;
+    if (install_mouse() < 0)
+        return Fail(programName, "cannot install the mouse: " + LibraryError("no mouse found"));
+    set_color_depth(kColourDepth);
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, kScreenWidth, kScreenHeight, 0, 0) != 0)
+        return Fail(programName, "cannot open the 840x640 32-bit window: " +
+                                     LibraryError("no display could be opened"));
+    show_mouse(screen);
+    if (install_timer() != 0)
+        return Fail(programName, "cannot install the timer: " + LibraryError("unknown cause"));
+    LOCK_VARIABLE(g_ticks);
+    LOCK_FUNCTION(TickHandler);
+    if (install_int_ex(TickHandler, BPS_TO_TIMER(kTicksPerSecond)) != 0)
+        return Fail(programName, "cannot install the 60 Hz tick: " + LibraryError("unknown cause"));
+    s_timerInstalled = true;
+    return StartScene(programName);
+}
+
+bool StartHeadless(const char* programName)
+{
+    g_engine = new CEngine();
+    if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)
+        return Fail(programName, "cannot start the graphics library: " + LibraryError("unknown cause"));
+    s_libraryStarted = true;
+    set_color_depth(kColourDepth);
+    return StartScene(programName);
+}
+
 void StopGame()
 {
-    clear_keybuf(); // the one library call between the loop and the release
+    if (s_keyboardInstalled)
+        clear_keybuf(); // the one library call between the loop and the release
     ReleaseAll();
 }

@@ -6,7 +6,12 @@
 /// releases what was acquired and returns false; nothing is left half started.
 bool StartGame(const char* programName);
 
+/// Start-up without a display, for tools and benchmarks: engine, library with the system
+/// driver "none", 32-bit colour, then as StartGame from the back buffer on. No keyboard,
+/// mouse, window or timer: the caller writes `key` and `g_ticks` itself.
+bool StartHeadless(const char* programName);
+
 /// Tears the game down in its fixed order: the key buffer cleared, the engine released,
 /// the timer handler removed, back buffer and car image destroyed, the library shut down.
-/// Call only after StartGame succeeded.
+/// Call only after StartGame or StartHeadless succeeded.
 void StopGame();

@@ -11,16 +11,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "actors/PlayerCar.h"
-#include "app/CarImage.h"
 #include "app/FrameLoop.h"
 #include "app/Globals.h"
+#include "app/Startup.h"
 #include "engine/Engine.h"
-#include "engine/GameScene.h"
+#include "engine/IScene.h"
 
 namespace
 {
@@ -158,40 +157,26 @@ private:
     std::map<std::string, double> m_medianUs;
 };
 
-/// Headless start-up as the game does it, with a memory bitmap for the screen.
-bool StartHeadless()
+/// Headless start-up as car_trace does it, with a memory bitmap for the screen.
+bool StartBench()
 {
-    if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)
+    if (!StartHeadless("racer_bench"))
         return false;
-    set_color_depth(kColourDepth);
-    g_buffer = create_bitmap(kScreenWidth, kScreenHeight);
     screen = create_bitmap(kScreenWidth, kScreenHeight);
-    std::string error;
-    g_carBitmap = LoadCarImage(kCarImagePath, error);
-    if (g_buffer == nullptr || screen == nullptr || g_carBitmap == nullptr)
+    if (screen == nullptr)
     {
-        std::fprintf(stderr, "racer_bench: %s\n", error.empty() ? "cannot create the bitmaps" : error.c_str());
+        std::fprintf(stderr, "racer_bench: cannot create the screen bitmap\n");
+        StopGame();
         return false;
     }
-    clear_to_color(g_buffer, makecol(0, 0, 0));
-    g_engine = new CEngine();
-    std::unique_ptr<IScene> scene = std::make_unique<CGameScene>();
-    Register(g_engine->m_sceneManager->m_scenes, scene.get());
-    scene.release();
-    g_engine->m_sceneManager->SetScene(0);
     return true;
 }
 
-void StopHeadless()
+void StopBench()
 {
-    ReleaseEngine();
-    for (BITMAP** b : {&g_buffer, &screen, &g_carBitmap})
-        if (*b != nullptr)
-        {
-            destroy_bitmap(*b);
-            *b = nullptr;
-        }
-    allegro_exit();
+    destroy_bitmap(screen); // before the library shuts down
+    screen = nullptr;
+    StopGame();
 }
 
 } // namespace
@@ -204,15 +189,12 @@ int main(int argc, char** argv)
     args.insert(args.begin() + 1, {reps.data(), aggregates.data()}); // the caller's flags win
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    if (!StartHeadless())
-    {
-        StopHeadless();
+    if (!StartBench())
         return 1;
-    }
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSummary();
-    StopHeadless();
+    StopBench();
     benchmark::Shutdown();
     return 0;
 }

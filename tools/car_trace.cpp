@@ -16,14 +16,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "actors/PlayerCar.h"
-#include "app/CarImage.h"
 #include "app/Globals.h"
+#include "app/Startup.h"
 #include "engine/Engine.h"
-#include "engine/GameScene.h"
+#include "engine/IScene.h"
 
 namespace
 {
@@ -31,53 +30,10 @@ namespace
 constexpr const char* kName = "car_trace";
 constexpr size_t kMaxLine = 4096; ///< characters; a longer line is not a script line
 
-/// Owns the headless start-up; tears it down in order, bitmaps before the library.
-class Session
+/// Tears the headless start-up down on every way out, bitmaps before the library.
+struct Session
 {
-public:
-    ~Session()
-    {
-        ReleaseEngine();
-        if (g_buffer != nullptr)
-            destroy_bitmap(g_buffer);
-        if (g_carBitmap != nullptr)
-            destroy_bitmap(g_carBitmap);
-        g_buffer = g_carBitmap = nullptr;
-        if (m_started)
-            allegro_exit();
-    }
-
-    bool Start()
-    {
-        g_engine = new CEngine();
-        if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)
-            return Fail(std::string("cannot start the graphics library: ") + allegro_error);
-        m_started = true;
-        set_color_depth(kColourDepth);
-        g_buffer = create_bitmap(kScreenWidth, kScreenHeight);
-        if (g_buffer == nullptr)
-            return Fail("cannot create the 840x640 back buffer");
-        clear_to_color(g_buffer, makecol(0, 0, 0));
-        std::string error;
-        g_carBitmap = LoadCarImage(kCarImagePath, error);
-        if (g_carBitmap == nullptr)
-            return Fail(error);
-        CSceneManager& scenes = *g_engine->m_sceneManager;
-        std::unique_ptr<IScene> scene = std::make_unique<CGameScene>();
-        Register(scenes.m_scenes, scene.get());
-        scene.release();
-        scenes.SetScene(0);
-        return true;
-    }
-
-private:
-    static bool Fail(const std::string& what)
-    {
-        std::fprintf(stderr, "%s: %s\n", kName, what.c_str());
-        return false;
-    }
-
-    bool m_started = false;
+    ~Session() { StopGame(); }
 };
 
 CPlayerCar& Car()
@@ -222,9 +178,9 @@ int main(int argc, char* argv[])
         }
     }
 
-    Session session;
-    if (!session.Start())
+    if (!StartHeadless(kName))
         return 1;
+    Session session;
 
     PrintHeader();
     PrintState(0, Car());

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "tools/Bmp24.h"
+
 namespace
 {
 
@@ -56,45 +58,10 @@ public:
 
     bool Write(const char* path) const
     {
-        const int rowBytes = (kSize * 3 + 3) / 4 * 4;
-        const uint32_t dataBytes = rowBytes * kSize;
-        const uint32_t fileBytes = 14 + 40 + dataBytes;
-        std::vector<uint8_t> out;
-        auto u16 = [&](uint32_t v) { out.push_back(v & 0xff); out.push_back((v >> 8) & 0xff); };
-        auto u32 = [&](uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
-        out.push_back('B');
-        out.push_back('M');
-        u32(fileBytes);
-        u32(0);
-        u32(14 + 40);
-        u32(40);
-        u32(kSize);
-        u32(kSize); // positive: rows bottom-up
-        u16(1);
-        u16(24);
-        u32(0); // no compression
-        u32(dataBytes);
-        u32(2835); // 72 dpi
-        u32(2835);
-        u32(0);
-        u32(0);
-        for (int py = kSize - 1; py >= 0; --py)
-        {
-            for (int px = 0; px < kSize; ++px)
-            {
-                const Rgb& c = m_pixels[py * kSize + px];
-                out.push_back(c.b);
-                out.push_back(c.g);
-                out.push_back(c.r);
-            }
-            for (int pad = kSize * 3; pad < rowBytes; ++pad)
-                out.push_back(0);
-        }
-        FILE* f = std::fopen(path, "wb");
-        if (f == nullptr)
-            return false;
-        const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-        return std::fclose(f) == 0 && ok;
+        return WriteBmp24(path, kSize, kSize, [this](int x, int y) {
+            const Rgb& c = m_pixels[y * kSize + x];
+            return (static_cast<uint32_t>(c.r) << 16) | (c.g << 8) | c.b;
+        });
     }
 
 private:

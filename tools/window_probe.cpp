@@ -15,6 +15,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/Bmp24.h"
+
 namespace
 {
 
@@ -27,43 +29,6 @@ int Shift(unsigned long mask)
         ++s;
     }
     return s;
-}
-
-bool SaveBmp(const char* path, int w, int h, const std::vector<uint32_t>& rgb)
-{
-    const int row = (w * 3 + 3) / 4 * 4;
-    std::vector<unsigned char> out;
-    auto u16 = [&](uint32_t v) { out.push_back(v & 0xff); out.push_back((v >> 8) & 0xff); };
-    auto u32 = [&](uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
-    out.push_back('B');
-    out.push_back('M');
-    u32(54 + row * h);
-    u32(0);
-    u32(54);
-    u32(40);
-    u32(w);
-    u32(h);
-    u16(1);
-    u16(24);
-    for (int i = 0; i < 6; ++i)
-        u32(0);
-    for (int y = h - 1; y >= 0; --y)
-    {
-        for (int x = 0; x < w; ++x)
-        {
-            const uint32_t p = rgb[y * w + x];
-            out.push_back(p & 0xff);
-            out.push_back((p >> 8) & 0xff);
-            out.push_back((p >> 16) & 0xff);
-        }
-        for (int pad = w * 3; pad < row; ++pad)
-            out.push_back(0);
-    }
-    FILE* f = std::fopen(path, "wb");
-    if (f == nullptr)
-        return false;
-    const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    return std::fclose(f) == 0 && ok;
 }
 
 } // namespace
@@ -121,7 +86,7 @@ int main(int argc, char* argv[])
     XCloseDisplay(display);
     std::printf("%d %d %ld %d %d %016llx\n", w, h, redCount, redMin, redMax,
                 static_cast<unsigned long long>(hash));
-    if (argc == 4 && !SaveBmp(argv[3], w, h, rgb))
+    if (argc == 4 && !WriteBmp24(argv[3], w, h, [&](int x, int y) { return rgb[static_cast<size_t>(y) * w + x]; }))
     {
         std::fprintf(stderr, "window_probe: cannot write %s\n", argv[3]);
         return 1;
