@@ -86,7 +86,8 @@ void CPlayerCar::Steer()
         if (m_leftTurn > kDirectionCounterMin)
         {
             const int32_t divisor = Held(KEY_SPACE) ? kHandbrakeDirectionDivisor : kDirectionDivisor;
-            m_direction = Stored(static_cast<double>(m_direction) - m_leftTurn / divisor);
+            const int32_t degrees = m_leftTurn / divisor; // whole degrees, truncated
+            m_direction = Stored(static_cast<double>(m_direction) - degrees);
         }
         TurnBody(-(m_leftTurn / kBodyDivisor));
     }
@@ -97,7 +98,8 @@ void CPlayerCar::Steer()
         if (m_rightTurn > kDirectionCounterMin)
         {
             const int32_t divisor = Held(KEY_SPACE) ? kHandbrakeDirectionDivisor : kDirectionDivisor;
-            m_direction = Stored(static_cast<double>(m_direction) + m_rightTurn / divisor);
+            const int32_t degrees = m_rightTurn / divisor; // whole degrees, truncated
+            m_direction = Stored(static_cast<double>(m_direction) + degrees);
         }
         TurnBody(m_rightTurn / kBodyDivisor);
     }

@@ -76,7 +76,7 @@ bool StartScene(const char* programName)
     CSceneManager& scenes = *g_engine->m_sceneManager;
     std::unique_ptr<IScene> scene = std::make_unique<CGameScene>();
     Register(scenes.m_scenes, scene.get());
-    scene.release();
+    static_cast<void>(scene.release()); // the scene list owns it now
     scenes.SetScene(0);
     return true;
 }
