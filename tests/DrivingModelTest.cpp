@@ -391,6 +391,13 @@ TEST_F(DrivingModel, MovementFollowsTheDirectionThroughTheFloat314)
     m_car->m_position = Vector4(0.0f, 100.0f);
     Drive("U");
     EXPECT_EQ(m_car->m_position.y, 112.0f) << "from y = 100 the sum rounds to exactly 12 more";
+
+    // x + cos r x speed rounds once: rounding the product first gives 111.883331.
+    m_car->m_position = Vector4(100.0f, 100.0f);
+    m_car->m_angle = 8.0f;
+    m_car->m_direction = 8.0f;
+    Drive("U");
+    EXPECT_FLOAT_BITS(FromBits(0x42dfc445), m_car->m_position.x); // 111.883339
 }
 
 TEST_F(DrivingModel, InvariantsHoldOverLongMixedDriving)
