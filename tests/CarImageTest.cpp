@@ -93,7 +93,7 @@ protected:
         return "";
     }
 
-    std::string m_path = "car_image_test_" + std::to_string(getpid()) + ".bmp";
+    std::string m_path = ::testing::TempDir() + "car_image_test_" + std::to_string(getpid()) + ".bmp";
 };
 
 } // namespace
