@@ -25,6 +25,8 @@ public:
 
 private:
     void Steer();
+    /// One steering step on `counter`; `sign` -1 turns left (angles shrink), +1 right.
+    void SteerWith(int32_t& counter, int32_t sign);
     void StepCounter(int32_t& counter) const;
     void TurnBody(int32_t degrees);
     void PullDirection();

@@ -78,30 +78,28 @@ void CPlayerCar::TurnBody(int32_t degrees)
     m_transform = Rotate(m_transform, static_cast<float>(degrees));
 }
 
+void CPlayerCar::SteerWith(int32_t& counter, int32_t sign)
+{
+    StepCounter(counter);
+    if (counter > kDirectionCounterMin)
+    {
+        const int32_t divisor = Held(KEY_SPACE) ? kHandbrakeDirectionDivisor : kDirectionDivisor;
+        const int32_t degrees = counter / divisor; // whole degrees, truncated
+        m_direction = Stored(static_cast<double>(m_direction) + sign * degrees);
+    }
+    TurnBody(sign * (counter / kBodyDivisor));
+}
+
 void CPlayerCar::Steer()
 {
     if (Held(KEY_LEFT)) // LEFT wins over RIGHT; the right counter keeps its value
     {
-        StepCounter(m_leftTurn);
-        if (m_leftTurn > kDirectionCounterMin)
-        {
-            const int32_t divisor = Held(KEY_SPACE) ? kHandbrakeDirectionDivisor : kDirectionDivisor;
-            const int32_t degrees = m_leftTurn / divisor; // whole degrees, truncated
-            m_direction = Stored(static_cast<double>(m_direction) - degrees);
-        }
-        TurnBody(-(m_leftTurn / kBodyDivisor));
+        SteerWith(m_leftTurn, -1);
     }
     else if (Held(KEY_RIGHT))
     {
         m_leftTurn = 0;
-        StepCounter(m_rightTurn);
-        if (m_rightTurn > kDirectionCounterMin)
-        {
-            const int32_t divisor = Held(KEY_SPACE) ? kHandbrakeDirectionDivisor : kDirectionDivisor;
-            const int32_t degrees = m_rightTurn / divisor; // whole degrees, truncated
-            m_direction = Stored(static_cast<double>(m_direction) + degrees);
-        }
-        TurnBody(m_rightTurn / kBodyDivisor);
+        SteerWith(m_rightTurn, +1);
     }
     else // closing: body and direction step toward each other
     {

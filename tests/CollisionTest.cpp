@@ -64,6 +64,16 @@ int CountPixels(int colour, bool& strays)
     return count;
 }
 
+/// Draws the outline in `colour` and checks that exactly `count` pixels of it, and nothing
+/// else, are set in the black buffer.
+void ExpectOutlinePixels(const ICollision& s, int colour, int count)
+{
+    s.DrawOutline(colour);
+    bool strays = false;
+    EXPECT_EQ(CountPixels(colour, strays), count);
+    EXPECT_FALSE(strays);
+}
+
 using Collision = EngineTest;
 
 } // namespace
@@ -196,10 +206,7 @@ TEST_F(Collision, SmallShapesDrawNothingAndOneVertexHasAZeroEdge)
     EXPECT_EQ(one.m_edgeA[0], 0.0f);
     EXPECT_EQ(one.m_edgeB[0], 0.0f);
     EXPECT_EQ(one.m_edgeC[0], 0.0f);
-    one.DrawOutline(makecol(255, 0, 0));
-    bool strays = false;
-    EXPECT_EQ(CountPixels(makecol(255, 0, 0), strays), 0);
-    EXPECT_FALSE(strays);
+    ExpectOutlinePixels(one, makecol(255, 0, 0), 0);
 }
 
 TEST_F(Collision, TwoVerticesDrawOneSegmentAndOppositeEdges)
@@ -211,10 +218,7 @@ TEST_F(Collision, TwoVerticesDrawOneSegmentAndOppositeEdges)
     EXPECT_EQ(s.m_edgeA[0], -s.m_edgeA[1]);
     EXPECT_EQ(s.m_edgeB[0], -s.m_edgeB[1]);
     EXPECT_EQ(s.m_edgeC[0], -s.m_edgeC[1]);
-    s.DrawOutline(makecol(0, 255, 0));
-    bool strays = false;
-    EXPECT_EQ(CountPixels(makecol(0, 255, 0), strays), 21);
-    EXPECT_FALSE(strays);
+    ExpectOutlinePixels(s, makecol(0, 255, 0), 21);
 }
 
 TEST_F(Collision, OutlineDrawsEveryEdgeIncludingTheClosingOneAndNothingElse)
@@ -222,11 +226,8 @@ TEST_F(Collision, OutlineDrawsEveryEdgeIncludingTheClosingOneAndNothingElse)
     CarRectangle s;
     s.UpdateShape();
     const int red = makecol(255, 0, 0);
-    s.DrawOutline(red);
-    bool strays = false;
     // A 101 x 47 pixel frame: 2 x 101 + 2 x 45.
-    EXPECT_EQ(CountPixels(red, strays), 2 * 101 + 2 * 45);
-    EXPECT_FALSE(strays);
+    ExpectOutlinePixels(s, red, 2 * 101 + 2 * 45);
     for (int x = 50; x <= 150; ++x)
     {
         EXPECT_EQ(getpixel(g_buffer, x, 77), red);
