@@ -7,6 +7,7 @@
 #include <allegro.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "actors/PlayerCar.h"
 #include "geometry/Matrix4.h"
@@ -65,10 +66,14 @@ void CPlayerCar::Update()
 
 void CPlayerCar::StepCounter(int32_t& counter) const
 {
-    if (m_speed < 0.0)
-        counter += (counter < kReverseCounterTarget) ? 1 : -1;
+    const bool grow = m_speed < 0.0 ? counter < kReverseCounterTarget
+                                    : static_cast<double>(counter) < kCounterPerSpeed * m_speed;
+    // Play keeps the counters within [-1, 37]; only a state set from outside (a speed far
+    // beyond the top, or a counter near the limit) reaches the ends, where they stop.
+    if (grow)
+        counter = counter < INT32_MAX ? counter + 1 : counter;
     else
-        counter += (static_cast<double>(counter) < kCounterPerSpeed * m_speed) ? 1 : -1;
+        counter = counter > INT32_MIN ? counter - 1 : counter;
 }
 
 void CPlayerCar::TurnBody(int32_t degrees)

@@ -14,7 +14,7 @@ namespace
 constexpr uint32_t kOs2HeaderSize = 12;
 constexpr uint32_t kWindowsHeaderSize = 40;
 constexpr uint32_t kFileHeaderSize = 14;
-constexpr uint32_t kMaxPaletteBytes = 256 * 4;
+constexpr uint32_t kMaxPaletteEntries = 256;
 
 uint32_t U16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 uint32_t U32(const unsigned char* p) { return U16(p) | (static_cast<uint32_t>(U16(p + 2)) << 16); }
@@ -105,8 +105,11 @@ bool CheckBmpFile(const char* path, std::string& why)
         why = "compressed BMP files are not supported";
         return false;
     }
+    // The loader takes every whole entry between the headers and the pixels as palette and
+    // stores them in a 256-entry table: more would write past its end.
     const uint64_t headersEnd = kFileHeaderSize + headerSize;
-    if (offBits < headersEnd || offBits - headersEnd > kMaxPaletteBytes)
+    const uint64_t entryBytes = headerSize == kOs2HeaderSize ? 3 : 4;
+    if (offBits < headersEnd || offBits - headersEnd > kMaxPaletteEntries * entryBytes)
     {
         why = "pixel data offset " + std::to_string(offBits) + " is out of range";
         return false;
@@ -130,8 +133,9 @@ BITMAP* LoadCarImage(const char* path, std::string& error)
         error = std::string("cannot load ") + path + ": " + why;
         return nullptr;
     }
-    // The palette is filled in by the loader and read by nobody.
-    PALETTE palette;
+    // The loader fills only the entries the file holds, but converting a paletted image
+    // to 32 bits reads all 256: the rest start black, so every pixel is defined.
+    PALETTE palette = {};
     BITMAP* image = load_bitmap(path, palette);
     if (image == nullptr)
         error = std::string("cannot load ") + path + ": the library could not read it";

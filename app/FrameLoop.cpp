@@ -6,23 +6,50 @@
 #include "engine/Engine.h"
 #include "engine/IScene.h"
 
-void RunOwedSteps()
+void ShowBuffer()
+{
+    acquire_screen();
+    blit(g_buffer, screen, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
+    release_screen();
+}
+
+void CGameStep::Run()
+{
+    g_engine->m_sceneManager->Current()->Update();
+    ShowBuffer();
+}
+
+bool QuitRequested()
+{
+    return key[KEY_ESC] || g_quitRequested.load();
+}
+
+void RunOwedSteps(IFrameStep& step)
 {
     while (g_ticks.load() > 0)
     {
-        if (key[KEY_ESC])
+        if (QuitRequested())
             break; // the owed ticks are dropped
-        g_engine->m_sceneManager->Current()->Update();
-        acquire_screen();
-        blit(g_buffer, screen, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
-        release_screen();
+        step.Run();
         clear_to_color(g_buffer, makecol(0, 0, 0));
         g_ticks.fetch_sub(1);
     }
 }
 
+void RunOwedSteps()
+{
+    CGameStep step;
+    RunOwedSteps(step);
+}
+
+void RunFrameLoop(IFrameStep& step)
+{
+    while (!QuitRequested())
+        RunOwedSteps(step);
+}
+
 void RunFrameLoop()
 {
-    while (!key[KEY_ESC])
-        RunOwedSteps();
+    CGameStep step;
+    RunFrameLoop(step);
 }

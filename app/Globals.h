@@ -18,8 +18,15 @@ extern BITMAP* g_buffer;
 /// The car sprite loaded from Data/Textures/Car.bmp; owned by start-up and teardown.
 extern BITMAP* g_carBitmap;
 
+/// Set when the window's close button is clicked (or a tool is done): the frame loop
+/// then ends as it does on Escape. Written from the library's own thread.
+extern std::atomic<bool> g_quitRequested;
+
 /// The 60 Hz timer callback, run on the library's timer thread: one more step owed.
 void TickHandler();
+
+/// The close-button callback, run on the library's input thread: asks the loop to end.
+void CloseButtonHandler();
 
 constexpr int kScreenWidth = 840;  ///< pixels
 constexpr int kScreenHeight = 640; ///< pixels

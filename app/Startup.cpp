@@ -101,6 +101,10 @@ bool StartGame(const char* programName)
         return Fail(programName, "cannot open the 840x640 32-bit window: " +
                                      LibraryError("no display could be opened"));
     show_mouse(screen);
+    // The library ignores the close button unless a callback is set; ours ends the loop.
+    LOCK_VARIABLE(g_quitRequested);
+    LOCK_FUNCTION(CloseButtonHandler);
+    set_close_button_callback(CloseButtonHandler);
     if (install_timer() != 0)
         return Fail(programName, "cannot install the timer: " + LibraryError("unknown cause"));
     LOCK_VARIABLE(g_ticks);

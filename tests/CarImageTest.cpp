@@ -175,3 +175,113 @@ TEST_F(CarImage, MissingFilesAndFoldersAreRefused)
     EXPECT_EQ(LoadCarImage("no/such/Car.bmp", error), nullptr);
     EXPECT_EQ(error, "cannot load no/such/Car.bmp: No such file or directory");
 }
+
+namespace
+{
+
+constexpr int kSide = 16;
+
+/// The colour of palette entry i: levels 0, 85, 170 and 255 survive the library's 6-bit
+/// palette exactly; entry 0 is not black, so that it differs from a missing entry.
+uint32_t EntryColour(uint32_t i)
+{
+    const uint32_t n = (i + 1) % 64;
+    return (85 * (n % 4)) << 16 | (85 * (n / 4 % 4)) << 8 | 85 * (n / 16);
+}
+
+uint32_t IndexAt(int x, int y, uint16_t bits) { return static_cast<uint32_t>(x + kSide * y) % (1u << bits); }
+
+/// A 16 x 16 paletted BMP with `entries` palette entries (EntryColour) whose pixel (x, y)
+/// holds IndexAt(x, y).
+std::vector<unsigned char> MakePalettedBmp(uint32_t headerSize, uint16_t bits, uint32_t entries)
+{
+    std::vector<unsigned char> out;
+    auto u16 = [&](uint32_t v) { out.push_back(v & 0xff); out.push_back((v >> 8) & 0xff); };
+    auto u32 = [&](uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
+    const uint32_t entryBytes = headerSize == 12 ? 3 : 4;
+    const uint32_t off = 14 + headerSize + entries * entryBytes;
+    const uint32_t row = (kSide * bits + 31) / 32 * 4;
+    out.push_back('B');
+    out.push_back('M');
+    u32(off + row * kSide);
+    u32(0);
+    u32(off);
+    u32(headerSize);
+    if (headerSize == 12)
+    {
+        u16(kSide);
+        u16(kSide);
+        u16(1);
+        u16(bits);
+    }
+    else
+    {
+        u32(kSide);
+        u32(kSide);
+        u16(1);
+        u16(bits);
+        for (uint32_t v : {0u, row * kSide, 2835u, 2835u, 0u, 0u}) // no compression, no colour count
+            u32(v);
+    }
+    for (uint32_t i = 0; i < entries; ++i)
+    {
+        const uint32_t c = EntryColour(i);
+        out.push_back(c & 0xff);
+        out.push_back((c >> 8) & 0xff);
+        out.push_back(c >> 16);
+        if (entryBytes == 4)
+            out.push_back(0);
+    }
+    for (int y = kSide - 1; y >= 0; --y) // rows bottom-up, pixels packed from the high bit
+    {
+        std::vector<unsigned char> bytes(row, 0);
+        for (int x = 0; x < kSide; ++x)
+        {
+            const uint32_t bit = static_cast<uint32_t>(x) * bits;
+            bytes[bit / 8] |= static_cast<unsigned char>(IndexAt(x, y, bits) << (8 - bits - bit % 8));
+        }
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(CarImage, PalettedImagesLoadToTheColoursTheyDeclare)
+{
+    // Indices past a short or missing palette come out black.
+    for (uint32_t headerSize : {40u, 12u})
+        for (uint16_t bits : {1, 4, 8})
+            for (uint32_t entries : {1u << bits, (1u << bits) / 2, 0u})
+            {
+                SCOPED_TRACE(std::to_string(bits) + " bits, header " + std::to_string(headerSize) +
+                             ", " + std::to_string(entries) + " palette entries");
+                Write(MakePalettedBmp(headerSize, bits, entries));
+                std::string error;
+                BITMAP* b = LoadCarImage(m_path.c_str(), error);
+                ASSERT_NE(b, nullptr) << error;
+                ASSERT_EQ(bitmap_color_depth(b), 32);
+                int wrong = 0;
+                for (int y = 0; y < kSide; ++y)
+                    for (int x = 0; x < kSide; ++x)
+                    {
+                        const uint32_t i = IndexAt(x, y, bits);
+                        const uint32_t want = i < entries ? EntryColour(i) : 0;
+                        const int p = getpixel(b, x, y);
+                        const uint32_t got = static_cast<uint32_t>(getr(p) << 16 | getg(p) << 8 | getb(p));
+                        if (got != want && ++wrong <= 3)
+                            ADD_FAILURE() << "pixel (" << x << ", " << y << ") index " << i << ": got "
+                                          << std::hex << got << ", want " << want;
+                    }
+                destroy_bitmap(b);
+            }
+}
+
+TEST_F(CarImage, RefusesAnOs2PaletteLongerThan256Entries)
+{
+    // 300 three-byte entries fit in the byte count a Windows palette may have, but the
+    // loader would store all 300 in its 256-entry table.
+    std::vector<unsigned char> bmp = MakePalettedBmp(12, 8, 300);
+    EXPECT_NE(Verdict(bmp).find("offset"), std::string::npos);
+    EXPECT_EQ(Verdict(MakePalettedBmp(12, 8, 256)), "");
+}

@@ -26,6 +26,8 @@ public:
         putpixel(g_buffer, m_steps % kScreenWidth, 0, makecol(255, 255, 255));
         if (m_steps == m_escapeOnStep)
             key[KEY_ESC] = 1;
+        if (m_steps == m_closeOnStep) // the library calls the close button from its own thread
+            std::thread(CloseButtonHandler).join();
     }
     static bool IsBlack(BITMAP* b)
     {
@@ -41,6 +43,7 @@ public:
     }
     int m_steps = 0;
     int m_escapeOnStep = -1;
+    int m_closeOnStep = -1;
     std::vector<int> m_ticksSeen;
     std::vector<bool> m_startedOnBlack;
 };
@@ -95,6 +98,24 @@ TEST_F(FrameLoop, EscapeHeldAtTheStartRunsNoStep)
     key[KEY_ESC] = 1;
     RunFrameLoop();
     EXPECT_EQ(m_scene->m_steps, 0);
+    EXPECT_EQ(g_ticks.load(), 4);
+}
+
+TEST_F(FrameLoop, CloseButtonEndsTheLoopAsEscapeDoes)
+{
+    // Clicked while ticks are owed: the step in progress completes and is shown, the rest dropped.
+    g_ticks = 10;
+    m_scene->m_closeOnStep = 3;
+    RunFrameLoop();
+    EXPECT_EQ(m_scene->m_steps, 3);
+    EXPECT_EQ(getpixel(screen, 3, 0), makecol(255, 255, 255));
+    EXPECT_EQ(g_ticks.load(), 7);
+
+    // Clicked before any step: none runs.
+    g_quitRequested = true;
+    g_ticks = 4;
+    RunFrameLoop();
+    EXPECT_EQ(m_scene->m_steps, 3);
     EXPECT_EQ(g_ticks.load(), 4);
 }
 

@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <new>
 
+#include <string>
+
+#include "app/CarImage.h"
 #include "tests/TestSupport.h"
 
 namespace
@@ -57,9 +60,9 @@ public:
         g_buffer = create_bitmap(kScreenWidth, kScreenHeight);
         ASSERT_NE(g_buffer, nullptr);
         clear_to_color(g_buffer, makecol(0, 0, 0));
-        PALETTE palette;
-        g_carBitmap = load_bitmap(kCarImagePath, palette);
-        ASSERT_NE(g_carBitmap, nullptr) << "run the tests from the folder that holds " << kCarImagePath;
+        std::string error;
+        g_carBitmap = LoadCarImage(kCarImagePath, error);
+        ASSERT_NE(g_carBitmap, nullptr) << error << " (run the tests from the folder that holds it)";
         screen = create_bitmap(kScreenWidth, kScreenHeight);
         ASSERT_NE(screen, nullptr);
         clear_to_color(screen, makecol(0, 0, 0));

@@ -41,6 +41,7 @@ protected:
     {
         ReleaseKeys();
         g_ticks = 0;
+        g_quitRequested = false;
         clear_to_color(g_buffer, makecol(0, 0, 0));
         g_engine = new CEngine();
     }
@@ -49,6 +50,7 @@ protected:
         ReleaseEngine();
         ReleaseKeys();
         g_ticks = 0;
+        g_quitRequested = false;
     }
     static void ReleaseKeys()
     {

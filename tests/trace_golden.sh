@@ -39,6 +39,18 @@ printf '= x\n' | expect_script_error "missing value" 1 "x"
     expect_script_error "binary input (a BMP file)" 3 "unknown key 'B'"
 { echo U; head -c 10485760 /dev/zero | tr '\0' 'U'; echo; } | expect_script_error "10 MB line" 2 "longer than"
 
+# Counters set at the ends of their range: the step stops there (no overflow), in both builds.
+counter_at_end() { # counter_at_end NAME COLUMN WANT < input
+    "$trace" >"$work/out" 2>"$work/err"
+    local status=$? got
+    got=$(tail -n 1 "$work/out" | cut -d' ' -f"$2")
+    check $([ $status = 0 ] && [ ! -s "$work/err" ] && [ "$got" = "$3" ]; echo $?) \
+        "$1: status $status, counter $got $(head -c 120 "$work/err")"
+}
+printf '=leftTurn 2147483647 speed 9e8\nL\n' | counter_at_end "left counter at the top" 6 2147483647
+printf '=rightTurn 2147483647 speed 9e8\nR\n' | counter_at_end "right counter at the top" 7 2147483647
+printf '= speed 3.4e38 leftTurn 2147483646\nL\nL\n' | counter_at_end "left counter reaching the top" 6 2147483647
+
 "$trace" --bogus </dev/null >/dev/null 2>"$work/err"
 check $([ $? = 2 ]; echo $?) "unknown option: $(cat "$work/err")"
 

@@ -1,0 +1,227 @@
+#include "tools/KeyScript.h"
+
+#include <allegro.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "actors/PlayerCar.h"
+
+namespace
+{
+
+struct KeyName
+{
+    uint8_t bit;
+    char letter;
+    int scancode;
+};
+constexpr KeyName kKeys[] = {
+    {kKeyUp, 'U', KEY_UP},     {kKeyDown, 'D', KEY_DOWN},   {kKeyLeft, 'L', KEY_LEFT},
+    {kKeyRight, 'R', KEY_RIGHT}, {kKeySpace, 'S', KEY_SPACE},
+};
+
+struct FieldName
+{
+    const char* name;
+    float* (*field)(CPlayerCar&);
+    int32_t* (*counter)(CPlayerCar&);
+};
+const FieldName kFields[] = {
+    {"speed", [](CPlayerCar& c) { return &c.m_speed; }, nullptr},
+    {"direction", [](CPlayerCar& c) { return &c.m_direction; }, nullptr},
+    {"angle", [](CPlayerCar& c) { return &c.m_angle; }, nullptr},
+    {"angleGap", [](CPlayerCar& c) { return &c.m_angleGap; }, nullptr},
+    {"x", [](CPlayerCar& c) { return &c.m_position.x; }, nullptr},
+    {"y", [](CPlayerCar& c) { return &c.m_position.y; }, nullptr},
+    {"leftTurn", nullptr, [](CPlayerCar& c) { return &c.m_leftTurn; }},
+    {"rightTurn", nullptr, [](CPlayerCar& c) { return &c.m_rightTurn; }},
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+
+/// A character as a message shows it: printable as itself, anything else as a byte code.
+std::string Shown(unsigned char c)
+{
+    char text[16];
+    if (c >= 0x21 && c < 0x7f)
+        std::snprintf(text, sizeof text, "'%c'", c);
+    else
+        std::snprintf(text, sizeof text, "byte 0x%02x", c);
+    return text;
+}
+
+} // namespace
+
+bool CKeyScriptReader::Fail(const std::string& what)
+{
+    m_error = "line " + std::to_string(m_lineNumber) + ": " + what;
+    return false;
+}
+
+bool CKeyScriptReader::ReadRaw(bool& tooLong)
+{
+    m_raw.clear();
+    tooLong = false;
+    int c;
+    while ((c = std::getc(m_in)) != EOF && c != '\n')
+    {
+        if (m_raw.size() < kMaxLine)
+            m_raw.push_back(static_cast<char>(c));
+        else
+            tooLong = true;
+    }
+    return !(c == EOF && m_raw.empty() && !tooLong);
+}
+
+bool CKeyScriptReader::Next(ScriptLine& line)
+{
+    bool tooLong = false;
+    while (ReadRaw(tooLong))
+    {
+        ++m_lineNumber;
+        line = ScriptLine{};
+        line.lineNumber = m_lineNumber;
+        if (tooLong)
+            return Fail("longer than " + std::to_string(kMaxLine) + " characters");
+        size_t first = 0;
+        while (first < m_raw.size() && IsBlank(m_raw[first]))
+            ++first;
+        if (first < m_raw.size() && m_raw[first] == '#')
+            continue;
+        if (first < m_raw.size() && m_raw[first] == '=')
+            return ParseSettings(first + 1, line);
+        for (char ch : m_raw)
+        {
+            if (ch == '.' || IsBlank(ch))
+                continue;
+            const char upper = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
+            bool known = false;
+            for (const KeyName& k : kKeys)
+                if (k.letter == upper)
+                {
+                    line.keys |= k.bit;
+                    known = true;
+                }
+            if (!known)
+                return Fail("unknown key " + Shown(static_cast<unsigned char>(ch)));
+        }
+        return true;
+    }
+    if (std::ferror(m_in))
+    {
+        m_error = std::string("cannot read the script: ") + std::strerror(errno);
+        return false;
+    }
+    return false;
+}
+
+bool CKeyScriptReader::ParseSettings(size_t from, ScriptLine& line)
+{
+    line.isStep = false;
+    size_t pos = from;
+    auto nextWord = [&](std::string& word) {
+        while (pos < m_raw.size() && IsBlank(m_raw[pos]))
+            ++pos;
+        const size_t start = pos;
+        while (pos < m_raw.size() && !IsBlank(m_raw[pos]))
+            ++pos;
+        word = m_raw.substr(start, pos - start);
+        return !word.empty();
+    };
+    std::string name, value;
+    while (nextWord(name))
+    {
+        const FieldName* field = nullptr;
+        for (const FieldName& f : kFields)
+            if (name == f.name)
+                field = &f;
+        if (field == nullptr)
+            return Fail("unknown field '" + name + "'");
+        if (!nextWord(value))
+            return Fail("no value for field '" + name + "'");
+        FieldSetting setting;
+        setting.field = field->field;
+        setting.counter = field->counter;
+        char* end = nullptr;
+        errno = 0;
+        if (field->field != nullptr)
+        {
+            // strtof rounds straight to the nearest float, as the field stores it.
+            setting.value = std::strtof(value.c_str(), &end);
+            // Overflow and "inf" or "nan" are no float constants of a car's state.
+            if (*end != '\0' || !std::isfinite(setting.value))
+                return Fail("unreadable value '" + value + "' for field '" + name + "'");
+        }
+        else
+        {
+            const long v = std::strtol(value.c_str(), &end, 10);
+            if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+                return Fail("unreadable value '" + value + "' for field '" + name + "'");
+            setting.count = static_cast<int32_t>(v);
+        }
+        line.settings.push_back(setting);
+    }
+    return true;
+}
+
+bool ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error)
+{
+    const bool standardInput = std::strcmp(path, "-") == 0;
+    FILE* in = standardInput ? stdin : std::fopen(path, "r");
+    if (in == nullptr)
+    {
+        error = std::string("cannot read ") + path + ": " + std::strerror(errno);
+        return false;
+    }
+    CKeyScriptReader reader(in);
+    ScriptLine line;
+    lines.clear();
+    while (reader.Next(line))
+        lines.push_back(std::move(line));
+    if (!standardInput)
+        std::fclose(in);
+    if (!reader.Error().empty())
+    {
+        error = std::string(path) + ": " + reader.Error();
+        return false;
+    }
+    return true;
+}
+
+void ApplySettings(const ScriptLine& line, CPlayerCar& car)
+{
+    for (const FieldSetting& s : line.settings)
+    {
+        if (s.field != nullptr)
+            *s.field(car) = s.value;
+        else
+            *s.counter(car) = s.count;
+    }
+}
+
+std::string KeyLetters(uint8_t keys)
+{
+    std::string letters;
+    for (const KeyName& k : kKeys)
+        if ((keys & k.bit) != 0)
+            letters.push_back(k.letter);
+    return letters.empty() ? "." : letters;
+}
+
+uint8_t HeldKeys()
+{
+    uint8_t keys = 0;
+    for (const KeyName& k : kKeys)
+        if (key[k.scancode] != 0)
+            keys |= k.bit;
+    return keys;
+}
+
+void HoldKeys(uint8_t keys)
+{
+    for (const KeyName& k : kKeys)
+        key[k.scancode] = (keys & k.bit) != 0 ? 1 : 0;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class CPlayerCar;
+
+// The key-script format that car_trace, car_record and car_play share. One line a step:
+// the letters U D L R S (either case) of the keys held, '.' and blanks ignored, so "." is
+// a step with no key. A line starting with '#' is a comment; "= FIELD VALUE ..." sets car
+// fields (speed direction angle angleGap x y: floats; leftTurn rightTurn: whole numbers)
+// and takes no step.
+
+/// The keys of one step, one bit each.
+enum KeyBits : uint8_t
+{
+    kKeyUp = 1,
+    kKeyDown = 2,
+    kKeyLeft = 4,
+    kKeyRight = 8,
+    kKeySpace = 16,
+};
+
+/// One car field given a value by a set line.
+struct FieldSetting
+{
+    float* (*field)(CPlayerCar&) = nullptr;   ///< a float field, or null
+    int32_t* (*counter)(CPlayerCar&) = nullptr; ///< a counter field, or null
+    float value = 0.0f;
+    int32_t count = 0;
+};
+
+/// A step or a set line of a script, with its line number (from 1).
+struct ScriptLine
+{
+    bool isStep = true;
+    uint8_t keys = 0;                  ///< KeyBits, for a step
+    std::vector<FieldSetting> settings; ///< for a set line, in the line's order
+    long lineNumber = 0;
+};
+
+/// Reads a script line by line from a stream it does not own. Lines longer than
+/// kMaxLine characters are errors, read through without being stored.
+class CKeyScriptReader
+{
+public:
+    static constexpr size_t kMaxLine = 4096; ///< characters
+
+    explicit CKeyScriptReader(FILE* in) : m_in(in) {}
+
+    /// The next step or set line into `line`; comments are passed over. False at the end
+    /// of the script or on an error, which Error() then describes.
+    bool Next(ScriptLine& line);
+
+    /// "line N: what is wrong", or empty when the script ended well.
+    const std::string& Error() const { return m_error; }
+
+private:
+    bool ReadRaw(bool& tooLong);
+    bool Fail(const std::string& what);
+    bool ParseSettings(size_t from, ScriptLine& line);
+
+    FILE* m_in;
+    std::string m_raw;
+    std::string m_error;
+    long m_lineNumber = 0;
+};
+
+/// Reads a whole script from `path` ("-" for standard input) into `lines`. False with a
+/// one-line `error` (the path, or the line number, and the cause).
+bool ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error);
+
+/// Gives the car the values of a set line, in order.
+void ApplySettings(const ScriptLine& line, CPlayerCar& car);
+
+/// The keys as a script line's letters, in the order U D L R S; "." for none.
+std::string KeyLetters(uint8_t keys);
+
+/// The keys held now in the library's key-state array.
+uint8_t HeldKeys();
+
+/// Sets the library's key-state entries of the five driving keys to `keys`.
+void HoldKeys(uint8_t keys);
