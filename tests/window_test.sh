@@ -67,9 +67,26 @@ for _ in $(seq 40); do
     sleep 0.05
 done
 elapsed=$(( ($(now) - start) / 1000 ))
-game_pid=
+[ "$status" = timeout ] || game_pid=
 check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ]; echo $?) \
     "Escape ends the game with status 0 in ${elapsed} ms (status $status)"
+
+# --- The window's close button ends it as Escape does. ---
+"$game" >"$work/out" 2>"$work/err" &
+game_pid=$!
+window=$(timeout 10 xdotool search --sync --name '^racer$' 2>/dev/null | head -n 1)
+sleep 0.5
+start=$(now)
+"$probe" "$window" --close
+status=timeout
+for _ in $(seq 40); do
+    if ! kill -0 "$game_pid" 2>/dev/null; then wait "$game_pid"; status=$?; break; fi
+    sleep 0.05
+done
+elapsed=$(( ($(now) - start) / 1000 ))
+[ "$status" = timeout ] || game_pid=
+check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ]; echo $?) \
+    "WM_DELETE_WINDOW ends the game with status 0 in ${elapsed} ms, printing nothing (status $status)"
 
 # --- Start-ups that must fail with status 1 and one line naming the cause. ---
 expect_failure() { # expect_failure NAME WORDS FOLDER [env args...]

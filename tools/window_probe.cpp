@@ -1,8 +1,10 @@
 // window_probe: reads back what an X window shows, for the real-window tests.
 //
 //   window_probe WINDOW_ID [--save FILE.bmp]
+//   window_probe WINDOW_ID --close
 //
-// Prints one line: "WIDTH HEIGHT RED_COUNT RED_MIN_X RED_MAX_X READOUT_HASH", where the red
+// --close sends the window a WM_DELETE_WINDOW message, as a window manager does when its
+// close button is clicked. Otherwise it prints one line: "WIDTH HEIGHT RED_COUNT RED_MIN_X RED_MAX_X READOUT_HASH", where the red
 // figures count the pure red (255, 0, 0) pixels of the car's outline and the hash covers
 // the readout corner (200 x 35 pixels). Exit status 1 if the window cannot be read.
 
@@ -31,13 +33,29 @@ int Shift(unsigned long mask)
     return s;
 }
 
+/// Asks the window to close the way a window manager does. False if X refuses.
+bool SendClose(Display* display, Window window)
+{
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
+    XSync(display, False);
+    return sent;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--save") == 0))
+    const bool close = argc == 3 && std::strcmp(argv[2], "--close") == 0;
+    if (argc != 2 && !close && !(argc == 4 && std::strcmp(argv[2], "--save") == 0))
     {
-        std::fprintf(stderr, "usage: window_probe WINDOW_ID [--save FILE.bmp]\n");
+        std::fprintf(stderr, "usage: window_probe WINDOW_ID [--save FILE.bmp | --close]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -52,6 +70,12 @@ int main(int argc, char* argv[])
     {
         std::fprintf(stderr, "window_probe: no window %s\n", argv[1]);
         return 1;
+    }
+    if (close)
+    {
+        const bool sent = SendClose(display, window);
+        XCloseDisplay(display);
+        return sent ? 0 : 1;
     }
     const int w = attributes.width, h = attributes.height;
     XImage* image = XGetImage(display, window, 0, 0, w, h, AllPlanes, ZPixmap);
