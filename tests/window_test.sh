@@ -26,20 +26,13 @@ check() { # check CONDITION-STATUS MESSAGE
 
 now() { echo "${EPOCHREALTIME/./}"; } # microseconds
 
-# A free display of our own, so that parallel runs and a developer's X do not meet.
-for n in $(seq 91 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY=$display
-xdpyinfo >/dev/null 2>&1 || { echo "FAIL Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+source "$here/xvfb.sh"
+start_xvfb "$work/xvfb.log" || exit 1
 
 # --- The game runs, drives and quits. ---
 "$game" >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(timeout 10 xdotool search --sync --name '^racer$' 2>/dev/null | head -n 1)
+window=$(find_window racer 10)
 check $([ -n "$window" ]; echo $?) "the game opens a window named racer"
 if [ -z "$window" ]; then cat "$work/err"; exit 1; fi
 sleep 0.5 # the library creates the window small, then sets the mode's size
@@ -61,11 +54,8 @@ check $([ "$readout1" != "$readout0" ]; echo $?) "the readout changed from its a
 
 start=$(now)
 xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
-status=timeout
-for _ in $(seq 40); do
-    if ! kill -0 "$game_pid" 2>/dev/null; then wait "$game_pid"; status=$?; break; fi
-    sleep 0.05
-done
+wait_exit "$game_pid"
+status=$exit_status
 elapsed=$(( ($(now) - start) / 1000 ))
 [ "$status" = timeout ] || game_pid=
 check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ]; echo $?) \
@@ -74,15 +64,12 @@ check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ]; echo $?) \
 # --- The window's close button ends it as Escape does. ---
 "$game" >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(timeout 10 xdotool search --sync --name '^racer$' 2>/dev/null | head -n 1)
+window=$(find_window racer 10)
 sleep 0.5
 start=$(now)
 "$probe" "$window" --close
-status=timeout
-for _ in $(seq 40); do
-    if ! kill -0 "$game_pid" 2>/dev/null; then wait "$game_pid"; status=$?; break; fi
-    sleep 0.05
-done
+wait_exit "$game_pid"
+status=$exit_status
 elapsed=$(( ($(now) - start) / 1000 ))
 [ "$status" = timeout ] || game_pid=
 check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ]; echo $?) \

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# The two README commands on a brand-new Debian 12 machine: a bare minbase root with empty
+# package lists, the commit under test cloned into it, the game's window shown on an Xvfb
+# started here. There, as root with a clean environment: scripts/run as the very first
+# command opens the 840 x 640 window and exits 0 on Escape; then scripts/test passes (its
+# normal build; the sanitizer build and the fuzzing already ran out here).
+#
+#   fresh_machine.sh     (as root; needs debootstrap, Xvfb, xdotool, x11-utils)
+#
+# The bootstrap is cached as .cache/fresh-machine/bookworm-minbase.tar and the packages
+# the root downloads in .cache/fresh-machine/archives, so that later runs start in seconds;
+# delete the folder to start from nothing. Everything mounted is unmounted on every way out.
+set -u
+project=$(cd "$(dirname "$0")/.." && pwd)
+here=$project/tests
+cache=$project/.cache/fresh-machine
+tarball=$cache/bookworm-minbase.tar
+work=
+xvfb_pid=
+failures=0
+started=$SECONDS
+
+check() { # check STATUS MESSAGE
+    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
+}
+
+# The machine's own Debian mirror, from its apt sources.
+mirror() {
+    { grep -hs '^URIs:' /etc/apt/sources.list.d/*.sources | awk '{print $2}'
+      grep -hs '^deb ' /etc/apt/sources.list | awk '{print $2}'; } | grep -v security | head -n 1
+}
+
+# Stops every process whose root is inside $1, then unmounts all below it.
+release_root() { # release_root ROOT
+    local root=$1 pid
+    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+        [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$root" ] && kill -9 "$pid" 2>/dev/null
+    done
+    sleep 0.2
+    findmnt -R -n -o TARGET --list | grep -F "$root/" | sort -r | while read -r m; do
+        umount -l "$m" 2>/dev/null
+    done
+}
+
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    if [ -n "$work" ]; then
+        for root in "$work"/*/; do release_root "${root%/}"; done
+        # Never delete through a mount that is still there.
+        if findmnt -R -n -o TARGET --list | grep -qF "$work/"; then
+            echo "FAIL could not unmount everything below $work; left in place"
+        else
+            rm -rf --one-file-system "$work"
+        fi
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# A brand-new root in $work/$1: the cached bootstrap unpacked, the machine's apt sources,
+# empty package lists, the commit under test in /root/racer, and what a chroot needs.
+new_root() { # new_root NAME; sets root
+    root=$work/$1
+    mkdir -p "$root"
+    tar -xf "$tarball" -C "$root"
+    rm -rf "$root"/var/lib/apt/lists/* "$root"/etc/apt/sources.list "$root"/etc/apt/sources.list.d/*
+    cp -a /etc/apt/sources.list.d/*.sources "$root"/etc/apt/sources.list.d/ 2>/dev/null
+    [ -f /etc/apt/sources.list ] && cp /etc/apt/sources.list "$root"/etc/apt/
+    cp /etc/resolv.conf "$root"/etc/resolv.conf
+    git clone -q "$project" "$root/root/racer" && git -C "$root/root/racer" checkout -q "$(git -C "$project" rev-parse HEAD)"
+    mount -t proc proc "$root/proc"
+    mount -t sysfs sysfs "$root/sys"
+    mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev"
+    mkdir -p "$root/tmp/.X11-unix" "$cache/archives/partial"
+    mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+    mount --bind "$cache/archives" "$root/var/cache/apt/archives"
+}
+
+# Runs a command in the root as root with a clean environment.
+in_root() { # in_root COMMAND...
+    chroot "$root" /usr/bin/env -i HOME=/root DISPLAY="$DISPLAY" \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
+}
+
+[ "$(id -u)" -eq 0 ] || { echo "FAIL the fresh-machine test needs root (chroot, mount)"; exit 1; }
+mkdir -p "$cache"
+work=$(mktemp -d /var/tmp/racer-fresh.XXXXXX)
+chmod 755 "$work"
+
+if [ ! -f "$tarball" ]; then
+    echo "== bootstrapping Debian 12 (minbase) from $(mirror); cached for later runs"
+    debootstrap --variant=minbase bookworm "$work/bootstrap" "$(mirror)" >"$work/debootstrap.log" 2>&1 ||
+        { tail -n 20 "$work/debootstrap.log"; echo "FAIL debootstrap"; exit 1; }
+    tar -C "$work/bootstrap" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"
+    rm -rf --one-file-system "$work/bootstrap"
+fi
+
+source "$here/xvfb.sh"
+start_xvfb "$work/xvfb.log" || exit 1
+
+new_root machine
+echo "== scripts/run as the first command on the new machine"
+t0=$SECONDS
+in_root /root/racer/scripts/run >"$work/run.log" 2>&1 &
+game_pid=$!
+window=$(find_window racer 900)
+check $([ -n "$window" ]; echo $?) "scripts/run opens a window named racer ($((SECONDS - t0)) s)"
+if [ -n "$window" ]; then
+    sleep 0.5
+    size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+    check $([ "$size" = 840x640 ]; echo $?) "the window is 840x640 (got $size)"
+    xdotool windowfocus --sync "$window"
+    xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+fi
+wait_exit "$game_pid" 5
+check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status)"
+[ "$exit_status" = 0 ] || tail -n 30 "$work/run.log"
+[ "$exit_status" = timeout ] && kill "$game_pid" 2>/dev/null
+
+echo "== scripts/test on the same machine"
+t0=$SECONDS
+in_root /root/racer/scripts/test --normal-only >"$work/test.log" 2>&1
+status=$?
+check $([ $status = 0 ]; echo $?) "scripts/test passes there ($((SECONDS - t0)) s, status $status)"
+grep -E "tests passed|tests failed|^FAIL|Failed|\*\*\*" "$work/test.log" | head -n 20
+[ $status = 0 ] || tail -n 40 "$work/test.log"
+
+echo "fresh-machine test: $((SECONDS - started)) s"
+echo "$failures failed"
+[ "$failures" -eq 0 ]
