@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "actors/PlayerCar.h"
 
@@ -167,14 +168,14 @@ bool CKeyScriptReader::ParseSettings(size_t from, ScriptLine& line)
     return true;
 }
 
-bool ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error)
+int ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error)
 {
     const bool standardInput = std::strcmp(path, "-") == 0;
     FILE* in = standardInput ? stdin : std::fopen(path, "r");
     if (in == nullptr)
     {
         error = std::string("cannot read ") + path + ": " + std::strerror(errno);
-        return false;
+        return 1;
     }
     CKeyScriptReader reader(in);
     ScriptLine line;
@@ -186,9 +187,9 @@ bool ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string
     if (!reader.Error().empty())
     {
         error = std::string(path) + ": " + reader.Error();
-        return false;
+        return reader.Error().compare(0, 5, "line ") == 0 ? 2 : 1;
     }
-    return true;
+    return 0;
 }
 
 void ApplySettings(const ScriptLine& line, CPlayerCar& car)
@@ -224,4 +225,15 @@ void HoldKeys(uint8_t keys)
 {
     for (const KeyName& k : kKeys)
         key[k.scancode] = (keys & k.bit) != 0 ? 1 : 0;
+}
+
+std::string ScriptHeader(const char* tool)
+{
+    char when[64] = "an unknown time";
+    const std::time_t now = std::time(nullptr);
+    std::tm utc;
+    if (gmtime_r(&now, &utc) != nullptr)
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    return std::string("# key script written by ") + tool + " on " + when +
+           "\n# one line a frame step: the keys it read (U D L R S), '.' for none\n";
 }

@@ -68,9 +68,10 @@ private:
     long m_lineNumber = 0;
 };
 
-/// Reads a whole script from `path` ("-" for standard input) into `lines`. False with a
-/// one-line `error` (the path, or the line number, and the cause).
-bool ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error);
+/// Reads a whole script from `path` ("-" for standard input) into `lines`. Returns 0, or
+/// 1 when the file cannot be read and 2 for a bad line, with a one-line `error` that names
+/// the path (and the line number) and the cause.
+int ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error);
 
 /// Gives the car the values of a set line, in order.
 void ApplySettings(const ScriptLine& line, CPlayerCar& car);
@@ -83,3 +84,6 @@ uint8_t HeldKeys();
 
 /// Sets the library's key-state entries of the five driving keys to `keys`.
 void HoldKeys(uint8_t keys);
+
+/// The comment lines a recorded script opens with: what wrote it and when (UTC).
+std::string ScriptHeader(const char* tool);

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# car_record in a real window under Xvfb, driven by real key events at random moments
+# (over 100 changes in 20 s, some less than a frame apart), then left to come to rest:
+# car_trace on the recording must end on the window's last picture, pixel for pixel.
+#
+#   record_test.sh CAR_RECORD CAR_TRACE WINDOW_PROBE [RUNS]    (run from the folder that holds Data/)
+set -u
+record=$(realpath "$1")
+trace=$(realpath "$2")
+probe=$(realpath "$3")
+runs=${4:-1}
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+failures=0
+xvfb_pid=
+game_pid=
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+check() { # check STATUS MESSAGE
+    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
+}
+source "$here/xvfb.sh"
+start_xvfb "$work/xvfb.log" || exit 1
+
+# One xdotool command line of key changes with random pauses, a fifth of them under a frame.
+drive() { # drive SEED -> prints the xdotool arguments
+    RANDOM=$1
+    local keys=(Up Up Up Down Left Right Left Right space) held=() k changes=0 ms=0 i
+    declare -A down=()
+    while [ $changes -lt 130 ] || [ $ms -lt 21000 ]; do
+        k=${keys[RANDOM % ${#keys[@]}]}
+        if [ -n "${down[$k]:-}" ]; then echo "keyup $k"; unset "down[$k]"; else echo "keydown $k"; down[$k]=1; fi
+        changes=$((changes + 1))
+        if [ $((RANDOM % 5)) = 0 ]; then i=$((RANDOM % 12)); else i=$((20 + RANDOM % 300)); fi
+        ms=$((ms + i))
+        printf 'sleep 0.%03d\n' "$i"
+    done
+    for k in "${!down[@]}"; do echo "keyup $k"; done
+}
+
+for run in $(seq "$runs"); do
+    rm -f "$work/drive.keys"
+    "$record" "$work/drive.keys" >"$work/out" 2>"$work/err" &
+    game_pid=$!
+    window=$(find_window car_record 10)
+    [ -n "$window" ] || { check 1 "car_record opens its window"; cat "$work/err"; break; }
+    sleep 0.5
+    xdotool mousemove 1000 700 # the pointer off the window
+    xdotool windowfocus --sync "$window"
+    seed=$(( $(date +%s%N) % 32768 ))
+    mapfile -t actions < <(drive "$seed")
+    xdotool ${actions[*]}
+    sleep 4 # the car comes to rest
+    "$probe" "$window" --save "$work/window.bmp" >/dev/null
+    xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+    wait_exit "$game_pid"
+    [ "$exit_status" = timeout ] || game_pid=
+    changes=$(printf '%s\n' "${actions[@]}" | grep -c '^key')
+    steps=$(grep -vc '^#' "$work/drive.keys")
+    "$trace" --frame "$work/trace.bmp" <"$work/drive.keys" >"$work/trace.out"
+    at=$(tail -n 1 "$work/trace.out" | awk '{printf "car at (%.0f, %.0f), angle %s", $8, $9, $4}')
+    same=1
+    cmp -s <(tail -c +55 "$work/window.bmp") <(tail -c +55 "$work/trace.bmp") && same=0
+    check $([ "$exit_status" = 0 ] && [ $same = 0 ] && [ "$steps" -ge 1200 ]; echo $?) \
+        "run $run (seed $seed): $changes key changes, $steps steps recorded, status $exit_status; the replay ends on the window's picture ($at)"
+    [ $same = 0 ] || cp "$work/drive.keys" "$work/window.bmp" "$work/trace.bmp" /tmp/ 2>/dev/null
+done
+
+# A path that cannot be created, and an existing file, fail before any window opens.
+"$record" "$work/no/such/folder/x.keys" >/dev/null 2>"$work/err"
+check $([ $? = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "no/such/folder/x.keys: No such file" "$work/err"; echo $?) \
+    "an impossible path: $(cat "$work/err")"
+echo kept >"$work/kept.keys"
+"$record" "$work/kept.keys" >/dev/null 2>"$work/err"
+check $([ $? = 1 ] && [ "$(cat "$work/kept.keys")" = kept ]; echo $?) "an existing file is kept: $(cat "$work/err")"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,143 @@
+// car_record: the game exactly as racer plays it, keeping the drive as a key script: after
+// every frame step one line with the keys that step read. car_trace or car_play replays the
+// file bit for bit.
+//
+//   car_record [--force] FILE
+//
+// An existing FILE is kept unless --force is given. The file is flushed at least once a
+// second and on every way out (Escape, the close button, SIGINT, SIGTERM), so a killed
+// recorder loses at most its last second.
+// Exit status: 0 done, 1 the file cannot be created or written, or the game cannot start,
+// 2 a bad command line.
+
+#include <allegro.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/FrameLoop.h"
+#include "app/Globals.h"
+#include "app/Startup.h"
+#include "engine/Engine.h"
+#include "engine/IScene.h"
+#include "tools/KeyScript.h"
+#include "tools/ToolClock.h"
+
+namespace
+{
+
+constexpr const char* kName = "car_record";
+constexpr double kFlushEvery = 1.0; ///< seconds
+
+/// The game's frame step with the keyboard held still: the library's input thread does not
+/// run while the screen is acquired, so the car reads one unchanging key state in each
+/// step, and that state is what is written.
+class CRecordStep : public IFrameStep
+{
+public:
+    explicit CRecordStep(FILE* out) : m_out(out) {}
+
+    void Run() override
+    {
+        acquire_screen();
+        g_engine->m_sceneManager->Current()->Update();
+        const uint8_t keys = HeldKeys();
+        blit(g_buffer, screen, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
+        release_screen();
+        std::fputs(KeyLetters(keys).c_str(), m_out);
+        std::fputc('\n', m_out);
+        if (SecondsSince(m_lastFlush) >= kFlushEvery)
+        {
+            std::fflush(m_out);
+            m_lastFlush = std::chrono::steady_clock::now();
+        }
+    }
+
+private:
+    FILE* m_out;
+    std::chrono::steady_clock::time_point m_lastFlush = std::chrono::steady_clock::now();
+};
+
+void OnSignal(int)
+{
+    g_quitRequested.store(true); // lock-free: safe in a signal handler
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: %s [--force] FILE\n", kName);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    bool force = false;
+    const char* path = nullptr;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::strcmp(argv[i], "--force") == 0)
+            force = true;
+        else if (path == nullptr && argv[i][0] != '-')
+            path = argv[i];
+        else
+            return Usage();
+    }
+    if (path == nullptr)
+        return Usage();
+
+    // Created before the window opens, so that a path that cannot be written fails first.
+    // An existing file given with --force is emptied only once the game has started.
+    bool created = true;
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0 && errno == EEXIST && force)
+    {
+        fd = open(path, O_WRONLY);
+        created = false;
+    }
+    FILE* out = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (out == nullptr)
+    {
+        std::fprintf(stderr, "%s: cannot create %s: %s\n", kName, path,
+                     errno == EEXIST ? "it exists (--force overwrites it)" : std::strerror(errno));
+        if (fd >= 0)
+            close(fd);
+        return 1;
+    }
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    if (!StartGame(kName))
+    {
+        std::fclose(out);
+        if (created)
+            unlink(path); // it would hold no drive
+        return 1;
+    }
+    if ((!created && ftruncate(fd, 0) != 0) || std::fputs(ScriptHeader(kName).c_str(), out) < 0 ||
+        std::fflush(out) != 0)
+    {
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", kName, path, std::strerror(errno));
+        StopGame();
+        std::fclose(out);
+        return 1;
+    }
+    CRecordStep step(out);
+    RunFrameLoop(step);
+    StopGame();
+
+    const bool written = std::fflush(out) == 0 && !std::ferror(out);
+    if (std::fclose(out) != 0 || !written)
+    {
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", kName, path, std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
