@@ -2,11 +2,17 @@
 // a 24-bit BMP. Magenta, the graphics library's mask colour, fills everything outside the
 // car so that it stays transparent when drawn rotated.
 //
+// With --icon SIZE it paints the same car nose up on a SIZE x SIZE square instead, for the
+// desktop's menu (the packaging turns it into a PNG with the magenta made transparent).
+//
 // Usage: make_car_image OUTPUT.bmp
+//        make_car_image --icon SIZE OUTPUT.bmp
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "tools/Bmp24.h"
@@ -39,32 +45,38 @@ constexpr Rgb kStripe{245, 245, 245};
 class Canvas
 {
 public:
-    Canvas() : m_pixels(kSize * kSize, kMask) {}
+    /// A `side` x `side` canvas; the sprite (side kSize) points along +x, an icon nose up.
+    Canvas(int side, bool icon) : m_side(side), m_icon(icon), m_pixels(side * side, kMask) {}
 
     /// Fills the pixels whose centre (local coordinates, origin at the car's centre,
-    /// x forward, y to the right of the driver) satisfies `inside`.
+    /// x forward, y to the right of the driver, kSize units across) satisfies `inside`.
     template <typename Inside>
     void Fill(Rgb colour, Inside inside)
     {
-        for (int py = 0; py < kSize; ++py)
-            for (int px = 0; px < kSize; ++px)
+        const double unit = static_cast<double>(kSize) / m_side;
+        for (int py = 0; py < m_side; ++py)
+            for (int px = 0; px < m_side; ++px)
             {
-                const double x = px + 0.5 - kSize / 2.0;
-                const double y = py + 0.5 - kSize / 2.0;
+                const double across = (px + 0.5) * unit - kSize / 2.0;
+                const double down = (py + 0.5) * unit - kSize / 2.0;
+                const double x = m_icon ? -down : across;
+                const double y = m_icon ? across : down;
                 if (inside(x, y))
-                    m_pixels[py * kSize + px] = colour;
+                    m_pixels[py * m_side + px] = colour;
             }
     }
 
     bool Write(const char* path) const
     {
-        return WriteBmp24(path, kSize, kSize, [this](int x, int y) {
-            const Rgb& c = m_pixels[y * kSize + x];
+        return WriteBmp24(path, m_side, m_side, [this](int x, int y) {
+            const Rgb& c = m_pixels[y * m_side + x];
             return (static_cast<uint32_t>(c.r) << 16) | (c.g << 8) | c.b;
         });
     }
 
 private:
+    int m_side;
+    bool m_icon;
     std::vector<Rgb> m_pixels;
 };
 
@@ -88,12 +100,15 @@ bool Ellipse(double x, double y, double cx, double cy, double rx, double ry)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2)
+    const bool icon = argc == 4 && std::strcmp(argv[1], "--icon") == 0;
+    const int side = icon ? std::atoi(argv[2]) : kSize;
+    if ((argc != 2 && !icon) || side < 16 || side > 1024)
     {
-        std::fprintf(stderr, "usage: make_car_image OUTPUT.bmp\n");
+        std::fprintf(stderr, "usage: make_car_image OUTPUT.bmp | --icon SIZE(16..1024) OUTPUT.bmp\n");
         return 2;
     }
-    Canvas c;
+    const char* output = argv[argc - 1];
+    Canvas c(side, icon);
     const double L = kHalfLength, W = kHalfWidth;
 
     // Tyres first, tucked under the wings so their outer faces show along the sides.
@@ -137,9 +152,9 @@ int main(int argc, char* argv[])
     c.Fill(kHeadlight, [&](double x, double y) { return x > L - 6 && x < L - 1 && std::fabs(y) > 9 && std::fabs(y) < 16; });
     c.Fill(kTailLight, [&](double x, double y) { return x < -L + 4 && x > -L + 1 && std::fabs(y) > 8 && std::fabs(y) < 16; });
 
-    if (!c.Write(argv[1]))
+    if (!c.Write(output))
     {
-        std::fprintf(stderr, "make_car_image: cannot write %s\n", argv[1]);
+        std::fprintf(stderr, "make_car_image: cannot write %s\n", output);
         return 1;
     }
     return 0;
