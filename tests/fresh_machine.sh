@@ -3,7 +3,10 @@
 # package lists, the commit under test cloned into it, the game's window shown on an Xvfb
 # started here. There, as root with a clean environment: scripts/run as the very first
 # command opens the 840 x 640 window and exits 0 on Escape; then scripts/test passes (its
-# normal build; the sanitizer build and the fuzzing already ran out here).
+# normal build; the sanitizer build and the fuzzing already ran out here). Then, on a
+# second brand-new root: the package installs with apt-get, pulling the library and only
+# what it needs; `racer` run from / opens the window and exits 0 on Escape; the manual
+# page lies where man looks for section 6; and apt-get purge leaves no file of it behind.
 #
 #   fresh_machine.sh     (as root; needs debootstrap, Xvfb, xdotool, x11-utils)
 #
@@ -124,6 +127,46 @@ status=$?
 check $([ $status = 0 ]; echo $?) "scripts/test passes there ($((SECONDS - t0)) s, status $status)"
 grep -E "tests passed|tests failed|^FAIL|Failed|\*\*\*" "$work/test.log" | head -n 20
 [ $status = 0 ] || tail -n 40 "$work/test.log"
+
+echo "== the package on another brand-new machine"
+t0=$SECONDS
+deb=$("$project/scripts/package" "$work/deb" | tail -n 1)
+new_root package-machine
+cp "$deb" "$root/root/"
+in_root dpkg-query -W -f='${Package}\n' | sort >"$work/before"
+in_root sh -c "cd /root && apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./$(basename "$deb")" \
+    >"$work/install.log" 2>&1
+status=$?
+in_root dpkg-query -W -f='${Package}\n' | sort >"$work/after"
+pulled=$(comm -13 "$work/before" "$work/after" | grep -vx racer | tr '\n' ' ')
+# What the package pulled in is exactly what becomes unneeded without it.
+unneeded=$(in_root sh -c 'apt-mark auto $(apt-mark showmanual racer) >/dev/null; apt-get -s autoremove' |
+    sed -n 's/^Remv \([^ :]*\).*/\1/p' | grep -vx racer | sort | tr '\n' ' ')
+check $([ $status = 0 ] && [[ " $pulled" == *" liballegro4.4 "* ]] && [ "$pulled" = "$unneeded" ] &&
+        ! grep -q -- '-dev ' <<<"$pulled "; echo $?) \
+    "apt-get install of the package pulls the library and what it needs: $(wc -w <<<"$pulled") packages, none of them -dev"
+[ $status = 0 ] || tail -n 20 "$work/install.log"
+in_root apt-mark manual racer >/dev/null
+chroot "$root" /usr/bin/env -i HOME=/root DISPLAY="$DISPLAY" PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games \
+    sh -c 'cd / && exec racer' >"$work/racer.log" 2>&1 &
+game_pid=$!
+window=$(find_window racer 20)
+sleep 0.5
+size=$(xwininfo -id "$window" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+check $([ "$size" = 840x640 ]; echo $?) "racer typed in / opens the 840x640 window (got $size)"
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+wait_exit "$game_pid" 5
+check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status) $(head -c 200 "$work/racer.log")"
+[ "$exit_status" = timeout ] && kill "$game_pid" 2>/dev/null
+page=$root/usr/share/man/man6/racer.6.gz
+check $(zcat "$page" 2>/dev/null | grep -q '^\.TH RACER 6'; echo $?) "the manual page is /usr/share/man/man6/racer.6.gz, section 6"
+in_root dpkg-query -L racer >"$work/listed"
+in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq racer >/dev/null 2>&1
+left=$(while read -r f; do [ -f "$root$f" ] || [ -L "$root$f" ] && echo "$f"; done <"$work/listed")
+check $([ -z "$left" ] && ! in_root dpkg-query -W racer >/dev/null 2>&1; echo $?) \
+    "apt-get purge racer leaves none of its $(wc -l <"$work/listed") paths' files behind ${left}"
+echo "   the package steps took $((SECONDS - t0)) s"
 
 echo "fresh-machine test: $((SECONDS - started)) s"
 echo "$failures failed"
