@@ -2,17 +2,27 @@
 //
 //   window_probe WINDOW_ID [--save FILE.bmp]
 //   window_probe WINDOW_ID --close
+//   window_probe WINDOW_ID --latency PRESSES
 //
 // --close sends the window a WM_DELETE_WINDOW message, as a window manager does when its
-// close button is clicked. Otherwise it prints one line: "WIDTH HEIGHT RED_COUNT RED_MIN_X RED_MAX_X READOUT_HASH", where the red
+// close button is clicked. --latency presses Up (X test extension) at random moments with
+// the car at rest and times the first change of the readout's pixels after each press,
+// then prints the mean, median, 90th and 99th percentiles and maximum in milliseconds.
+// Otherwise it prints one line: "WIDTH HEIGHT RED_COUNT RED_MIN_X RED_MAX_X READOUT_HASH", where the red
 // figures count the pure red (255, 0, 0) pixels of the car's outline and the hash covers
 // the readout corner (200 x 35 pixels). Exit status 1 if the window cannot be read.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <random>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -48,14 +58,90 @@ bool SendClose(Display* display, Window window)
     return sent;
 }
 
+constexpr int kReadoutWidth = 200; ///< pixels of the readout corner
+constexpr int kReadoutHeight = 35;
+constexpr int kPollUs = 250; ///< between two looks at the readout while waiting for a change
+
+/// A hash of the readout corner's pixels as the window shows them now.
+uint64_t ReadoutHash(Display* display, Window window)
+{
+    XImage* image = XGetImage(display, window, 0, 0, kReadoutWidth, kReadoutHeight, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return 0;
+    uint64_t hash = 1469598103934665603ull;
+    for (int y = 0; y < kReadoutHeight; ++y)
+        for (int x = 0; x < kReadoutWidth; ++x)
+            hash = (hash ^ XGetPixel(image, x, y)) * 1099511628211ull;
+    XDestroyImage(image);
+    return hash;
+}
+
+/// Presses Up `presses` times at random moments and prints the press-to-pixel latencies.
+int MeasureLatency(Display* display, Window window, int presses)
+{
+    using Clock = std::chrono::steady_clock;
+    int ignored;
+    if (!XTestQueryExtension(display, &ignored, &ignored, &ignored, &ignored))
+    {
+        std::fprintf(stderr, "window_probe: the X server has no XTEST extension\n");
+        return 1;
+    }
+    const KeyCode up = XKeysymToKeycode(display, XK_Up);
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> pauseUs(150000, 400000); // the car comes to rest meanwhile
+    std::vector<double> ms;
+    int missed = 0;
+    for (int i = 0; i < presses; ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
+        const uint64_t before = ReadoutHash(display, window);
+        const Clock::time_point pressed = Clock::now();
+        XTestFakeKeyEvent(display, up, True, CurrentTime);
+        XFlush(display);
+        bool changed = false;
+        // Polls every 0.25 ms, not flat out: a probe that spins keeps the X server and the
+        // game from the cores they share and so delays what it measures.
+        while (Clock::now() - pressed < std::chrono::milliseconds(500))
+        {
+            if (ReadoutHash(display, window) != before)
+            {
+                changed = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(kPollUs));
+        }
+        const double elapsed = std::chrono::duration<double, std::milli>(Clock::now() - pressed).count();
+        XTestFakeKeyEvent(display, up, False, CurrentTime);
+        XFlush(display);
+        if (changed)
+            ms.push_back(elapsed);
+        else
+            ++missed;
+    }
+    if (ms.empty())
+    {
+        std::fprintf(stderr, "window_probe: no press changed the readout\n");
+        return 1;
+    }
+    std::sort(ms.begin(), ms.end());
+    double sum = 0;
+    for (double v : ms)
+        sum += v;
+    auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * (ms.size() - 1) + 0.5))]; };
+    std::printf("presses %zu, missed %d: mean %.1f ms, median %.1f, p90 %.1f, p99 %.1f, max %.1f, min %.1f\n",
+                ms.size(), missed, sum / ms.size(), at(0.5), at(0.9), at(0.99), ms.back(), ms.front());
+    return missed == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     const bool close = argc == 3 && std::strcmp(argv[2], "--close") == 0;
-    if (argc != 2 && !close && !(argc == 4 && std::strcmp(argv[2], "--save") == 0))
+    const bool latency = argc == 4 && std::strcmp(argv[2], "--latency") == 0;
+    if (argc != 2 && !close && !latency && !(argc == 4 && std::strcmp(argv[2], "--save") == 0))
     {
-        std::fprintf(stderr, "usage: window_probe WINDOW_ID [--save FILE.bmp | --close]\n");
+        std::fprintf(stderr, "usage: window_probe WINDOW_ID [--save FILE.bmp | --close | --latency PRESSES]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -76,6 +162,12 @@ int main(int argc, char* argv[])
         const bool sent = SendClose(display, window);
         XCloseDisplay(display);
         return sent ? 0 : 1;
+    }
+    if (latency)
+    {
+        const int status = MeasureLatency(display, window, std::atoi(argv[3]));
+        XCloseDisplay(display);
+        return status;
     }
     const int w = attributes.width, h = attributes.height;
     XImage* image = XGetImage(display, window, 0, 0, w, h, AllPlanes, ZPixmap);

@@ -1,0 +1,106 @@
+// Fixed workloads for counting instructions under callgrind: the count is the same from
+// run to run for the same binary, whatever else the machine does. Only the workload itself
+// is counted (callgrind's collection is switched on around it). Run from the repository root.
+//
+//   valgrind --tool=callgrind --collect-atstart=no racer_workload car_step|frame_step|memcpy_frame
+//
+// car_step: 1,000 car steps (Update with its Draw) of a fixed drive; frame_step: 1,000
+// whole frame steps of the loop to a memory screen; memcpy_frame: one memcpy of an
+// 840 x 640 x 4-byte frame. Prints the number of steps counted. Exit status 2 for an
+// unknown workload, 1 if the game cannot start headless.
+
+#include <allegro.h>
+#include <valgrind/callgrind.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "actors/PlayerCar.h"
+#include "app/FrameLoop.h"
+#include "app/Globals.h"
+#include "app/Startup.h"
+#include "engine/Engine.h"
+
+namespace
+{
+
+constexpr int kSteps = 1000;
+
+/// The keys of step i of the fixed drive: away, turns both ways at speed, handbrake, reverse.
+void HoldDriveKeys(int i)
+{
+    static const char* const kPhases[] = {"U", "UR", "URS", "UL", "S", "D", "DL", "."};
+    const char* keys = kPhases[(i / 125) % 8];
+    key[KEY_UP] = std::strchr(keys, 'U') != nullptr;
+    key[KEY_DOWN] = std::strchr(keys, 'D') != nullptr;
+    key[KEY_LEFT] = std::strchr(keys, 'L') != nullptr;
+    key[KEY_RIGHT] = std::strchr(keys, 'R') != nullptr;
+    key[KEY_SPACE] = std::strchr(keys, 'S') != nullptr;
+}
+
+/// The car back in the middle whenever it nears an edge, so each step draws all of it.
+void KeepCarInView(CPlayerCar& car)
+{
+    if (car.m_position.x < 200 || car.m_position.x > 640 || car.m_position.y < 200 || car.m_position.y > 440)
+    {
+        car.m_position.x = 420;
+        car.m_position.y = 320;
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const std::string workload = argc == 2 ? argv[1] : "";
+    if (workload != "car_step" && workload != "frame_step" && workload != "memcpy_frame")
+    {
+        std::fprintf(stderr, "usage: racer_workload car_step|frame_step|memcpy_frame\n");
+        return 2;
+    }
+    if (!StartHeadless("racer_workload"))
+        return 1;
+    screen = create_bitmap(kScreenWidth, kScreenHeight);
+    CPlayerCar& car = *static_cast<CPlayerCar*>(g_engine->m_actors->back());
+    std::vector<unsigned char> from(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4, 1), to(from.size());
+    int counted = kSteps;
+
+    if (workload == "car_step")
+    {
+        CALLGRIND_TOGGLE_COLLECT;
+        for (int i = 0; i < kSteps; ++i)
+        {
+            HoldDriveKeys(i);
+            car.Update();
+            KeepCarInView(car);
+        }
+        CALLGRIND_TOGGLE_COLLECT;
+    }
+    else if (workload == "frame_step")
+    {
+        CGameStep step;
+        CALLGRIND_TOGGLE_COLLECT;
+        for (int i = 0; i < kSteps; ++i)
+        {
+            HoldDriveKeys(i);
+            g_ticks.store(1);
+            RunOwedSteps(step);
+            KeepCarInView(car);
+        }
+        CALLGRIND_TOGGLE_COLLECT;
+    }
+    else
+    {
+        CALLGRIND_TOGGLE_COLLECT;
+        std::memcpy(to.data(), from.data(), from.size());
+        CALLGRIND_TOGGLE_COLLECT;
+        counted = 1;
+    }
+    std::printf("%d %u\n", counted, static_cast<unsigned>(to[to.size() / 2]));
+    destroy_bitmap(screen);
+    screen = nullptr;
+    StopGame();
+    return 0;
+}
