@@ -7,17 +7,7 @@
 set -u
 build=$(realpath "$1")
 presses=${2:-200}
-here=$(cd "$(dirname "$0")/../tests" && pwd)
-work=$(mktemp -d)
-xvfb_pid=
-game_pid=
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-source "$here/xvfb.sh"
+source "$(dirname "$0")/../tests/harness.sh"
 start_xvfb "$work/xvfb.log" || exit 1
 
 "$build/racer" &
@@ -27,10 +17,9 @@ sleep 1
 xdotool mousemove 1000 700 windowfocus --sync "$window"
 echo "== press-to-pixel latency of the game, Up pressed $presses times with the car at rest"
 "$build/window_probe" "$window" --latency "$presses"
-xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+press Escape
 wait_exit "$game_pid"
-game_pid=
 
 echo "== car_play pacing over a 30-second drive"
 for i in $(seq 1800); do case $(( i / 150 % 4 )) in 0) echo U ;; 1) echo UR ;; 2) echo US ;; 3) echo DL ;; esac; done >"$work/drive.keys"
-[ "${SKIP_PLAY:-}" ] || "$build/car_play" --exit "$work/drive.keys"
+"$build/car_play" --exit "$work/drive.keys"

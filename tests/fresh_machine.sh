@@ -18,14 +18,8 @@ project=$(cd "$(dirname "$0")/.." && pwd)
 here=$project/tests
 cache=$project/.cache/fresh-machine
 tarball=$cache/bookworm-minbase.tar
-work=
-xvfb_pid=
-failures=0
+source "$here/harness.sh"
 started=$SECONDS
-
-check() { # check STATUS MESSAGE
-    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 
 # The machine's own Debian mirror, from its apt sources.
 mirror() {
@@ -46,15 +40,14 @@ release_root() { # release_root ROOT
 }
 
 cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    if [ -n "$work" ]; then
-        for root in "$work"/*/; do release_root "${root%/}"; done
-        # Never delete through a mount that is still there.
-        if findmnt -R -n -o TARGET --list | grep -qF "$work/"; then
-            echo "FAIL could not unmount everything below $work; left in place"
-        else
-            rm -rf --one-file-system "$work"
-        fi
+    for root in "$work"/*/; do release_root "${root%/}"; done
+    # Never delete through a mount that is still there.
+    if findmnt -R -n -o TARGET --list | grep -qF "$work/"; then
+        echo "FAIL could not unmount everything below $work; left in place"
+    else
+        rm -rf --one-file-system "$work"
     fi
 }
 trap cleanup EXIT
@@ -87,7 +80,6 @@ in_root() { # in_root COMMAND...
 
 [ "$(id -u)" -eq 0 ] || { echo "FAIL the fresh-machine test needs root (chroot, mount)"; exit 1; }
 mkdir -p "$cache"
-work=$(mktemp -d /var/tmp/racer-fresh.XXXXXX)
 chmod 755 "$work"
 
 if [ ! -f "$tarball" ]; then
@@ -98,7 +90,6 @@ if [ ! -f "$tarball" ]; then
     rm -rf --one-file-system "$work/bootstrap"
 fi
 
-source "$here/xvfb.sh"
 start_xvfb "$work/xvfb.log" || exit 1
 
 new_root machine
@@ -110,10 +101,10 @@ window=$(find_window racer 900)
 check $([ -n "$window" ]; echo $?) "scripts/run opens a window named racer ($((SECONDS - t0)) s)"
 if [ -n "$window" ]; then
     sleep 0.5
-    size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+    size=$(window_size "$window")
     check $([ "$size" = 840x640 ]; echo $?) "the window is 840x640 (got $size)"
     xdotool windowfocus --sync "$window"
-    xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+    press Escape
 fi
 wait_exit "$game_pid" 5
 check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status)"
@@ -152,10 +143,10 @@ chroot "$root" /usr/bin/env -i HOME=/root DISPLAY="$DISPLAY" PATH=/usr/local/bin
 game_pid=$!
 window=$(find_window racer 20)
 sleep 0.5
-size=$(xwininfo -id "$window" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+size=$(window_size "$window")
 check $([ "$size" = 840x640 ]; echo $?) "racer typed in / opens the 840x640 window (got $size)"
 xdotool windowfocus --sync "$window" 2>/dev/null
-xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+press Escape
 wait_exit "$game_pid" 5
 check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status) $(head -c 200 "$work/racer.log")"
 [ "$exit_status" = timeout ] && kill "$game_pid" 2>/dev/null
@@ -169,5 +160,4 @@ check $([ -z "$left" ] && ! in_root dpkg-query -W racer >/dev/null 2>&1; echo $?
 echo "   the package steps took $((SECONDS - t0)) s"
 
 echo "fresh-machine test: $((SECONDS - started)) s"
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -7,20 +7,8 @@
 #   package_test.sh     (run from the project folder)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/harness.sh"
 project=$(dirname "$here")
-work=$(mktemp -d)
-failures=0
-xvfb_pid=
-game_pid=
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-check() { # check STATUS MESSAGE
-    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 
 deb=$("$project/scripts/package" "$work/deb" | tail -n 1)
 check $([ -f "$deb" ]; echo $?) "scripts/package writes $(basename "$deb") ($(stat -c %s "$deb" 2>/dev/null) bytes)"
@@ -40,20 +28,17 @@ check $? "its dependencies come from the executable: $(dpkg-deb -f "$deb" Depend
 
 # An installation under any prefix finds its own data.
 cmake --install "$project/build-package" --prefix "$work/prefix" >/dev/null
-source "$here/xvfb.sh"
 start_xvfb "$work/xvfb.log" || exit 1
 mkdir "$work/elsewhere"
 (cd "$work/elsewhere" && exec "$work/prefix/games/racer") >"$work/out" 2>"$work/err" &
 game_pid=$!
 window=$(find_window racer 10)
 sleep 0.5
-size=$(xwininfo -id "$window" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+size=$(window_size "$window")
 check $([ "$size" = 840x640 ]; echo $?) "the launcher of a prefix install, run elsewhere, opens the 840x640 window (got $size)"
 xdotool windowfocus --sync "$window" 2>/dev/null
-xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+press Escape
 wait_exit "$game_pid"
-[ "$exit_status" = timeout ] || game_pid=
 check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status) $(head -c 200 "$work/err")"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

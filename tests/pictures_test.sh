@@ -5,13 +5,8 @@
 #
 #   pictures_test.sh CAR_TRACE     (run from the project folder)
 set -u
+source "$(dirname "$0")/harness.sh"
 trace=$(realpath "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # check STATUS MESSAGE
-    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 script=tests/golden/slide_right.keys
 steps=$(grep -vc '^[#=]' "$script")
 
@@ -34,5 +29,4 @@ done
 delay=$(/usr/bin/identify -format "%T\n" "$work/drive.gif" | sort -u | tr '\n' ' ')
 check $([ "$delay" = "5 " ]; echo $?) "every frame lasts 5/100 s, 3 steps at 60 Hz (got $delay)"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

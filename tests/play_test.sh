@@ -10,21 +10,8 @@ play=$(realpath "$1")
 trace=$(realpath "$2")
 probe=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-failures=0
-xvfb_pid=
-game_pid=
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-check() { # check STATUS MESSAGE
-    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
+source "$here/harness.sh"
 pixels() { tail -c +55 "$1" | md5sum | cut -d' ' -f1; } # the pixel rows of a 24-bit BMP
-source "$here/xvfb.sh"
 start_xvfb "$work/xvfb.log" || exit 1
 
 # --- A golden drive, with the keyboard's Left held all along: the car must not feel it. ---
@@ -42,9 +29,8 @@ xdotool keyup Left
 "$probe" "$window" --save "$work/window.bmp" >/dev/null
 check $([ "$(pixels "$work/window.bmp")" = "$(pixels "$work/trace.bmp")" ]; echo $?) \
     "car_play of $(basename "$script") ends on car_trace's last picture"
-xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+press Escape
 wait_exit "$game_pid"
-[ "$exit_status" = timeout ] || game_pid=
 line=$(cat "$work/err")
 read -r n secs rate < <(sed -n 's/^car_play: \([0-9]*\) steps in \([0-9.]*\) s, \([0-9.]*\) steps\/s, at most [0-9]* ticks owed$/\1 \2 \3/p' "$work/err")
 check $([ "$exit_status" = 0 ] && [ "${n:-0}" = "$steps" ] &&
@@ -66,7 +52,6 @@ c=$("$probe" "$window" | cut -d' ' -f6)
 xdotool keydown p; sleep 0.1; xdotool keyup p
 check $([ "$a" = "$b" ] && [ "$b" != "$c" ]; echo $?) "paused the readout holds ($a = $b); N steps it on ($c)"
 wait_exit "$game_pid" 15
-[ "$exit_status" = timeout ] || game_pid=
 check $([ "$exit_status" = 0 ] && grep -q "^car_play: 600 steps" "$work/err"; echo $?) \
     "--exit ends after the last of 600 steps: status $exit_status, $(cat "$work/err")"
 
@@ -75,5 +60,4 @@ printf 'U\nU\nUQ\n' >"$work/bad.keys"
 env -u DISPLAY "$play" "$work/bad.keys" >/dev/null 2>"$work/err"
 check $([ $? = 2 ] && grep -q "line 3: unknown key 'Q'" "$work/err"; echo $?) "a bad line: $(cat "$work/err")"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

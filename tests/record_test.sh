@@ -10,20 +10,7 @@ trace=$(realpath "$2")
 probe=$(realpath "$3")
 runs=${4:-1}
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-failures=0
-xvfb_pid=
-game_pid=
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-check() { # check STATUS MESSAGE
-    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
-source "$here/xvfb.sh"
+source "$here/harness.sh"
 start_xvfb "$work/xvfb.log" || exit 1
 
 # One xdotool command line of key changes with random pauses, a fifth of them under a frame.
@@ -56,9 +43,8 @@ for run in $(seq "$runs"); do
     xdotool ${actions[*]}
     sleep 4 # the car comes to rest
     "$probe" "$window" --save "$work/window.bmp" >/dev/null
-    xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+    press Escape
     wait_exit "$game_pid"
-    [ "$exit_status" = timeout ] || game_pid=
     changes=$(printf '%s\n' "${actions[@]}" | grep -c '^key')
     steps=$(grep -vc '^#' "$work/drive.keys")
     "$trace" --frame "$work/trace.bmp" <"$work/drive.keys" >"$work/trace.out"
@@ -70,6 +56,24 @@ for run in $(seq "$runs"); do
     [ $same = 0 ] || cp "$work/drive.keys" "$work/window.bmp" "$work/trace.bmp" /tmp/ 2>/dev/null
 done
 
+# Nothing lost: a killed recorder keeps all but its last second; SIGTERM ends it as Escape does.
+for signal in KILL TERM; do
+    rm -f "$work/killed.keys"
+    "$record" "$work/killed.keys" >/dev/null 2>"$work/err" &
+    game_pid=$!
+    find_window car_record 10 >/dev/null
+    sleep 3
+    kill -s "$signal" "$game_pid"
+    wait_exit "$game_pid"
+    kept=$(grep -vc '^#' "$work/killed.keys")
+    if [ "$signal" = KILL ]; then
+        check $([ "$kept" -ge 110 ]; echo $?) "killed after 3 s, the file keeps $kept steps (at least 2 s of them)"
+    else
+        check $([ "$exit_status" = 0 ] && [ "$kept" -ge 170 ]; echo $?) \
+            "SIGTERM after 3 s: status $exit_status, $kept steps kept"
+    fi
+done
+
 # A path that cannot be created, and an existing file, fail before any window opens.
 "$record" "$work/no/such/folder/x.keys" >/dev/null 2>"$work/err"
 check $([ $? = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "no/such/folder/x.keys: No such file" "$work/err"; echo $?) \
@@ -78,5 +82,4 @@ echo kept >"$work/kept.keys"
 "$record" "$work/kept.keys" >/dev/null 2>"$work/err"
 check $([ $? = 1 ] && [ "$(cat "$work/kept.keys")" = kept ]; echo $?) "an existing file is kept: $(cat "$work/err")"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -5,13 +5,7 @@
 set -u
 trace=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-check() { # check STATUS MESSAGE
-    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
+source "$here/harness.sh"
 
 for keys in "$here"/golden/*.keys; do
     name=$(basename "$keys" .keys)
@@ -76,5 +70,4 @@ for name in $(make_bad_images "$work/bad" "$PWD/Data/Textures/Car.bmp"); do
         "car image $name: status $status, $(cat "$work/err")"
 done
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -112,8 +112,6 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
     if (!StartGame(kName))
     {
         std::fclose(out);
@@ -121,6 +119,9 @@ int main(int argc, char* argv[])
             unlink(path); // it would hold no drive
         return 1;
     }
+    // After the library's start-up, which sets handlers of its own.
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
     if ((!created && ftruncate(fd, 0) != 0) || std::fputs(ScriptHeader(kName).c_str(), out) < 0 ||
         std::fflush(out) != 0)
     {
