@@ -19,3 +19,8 @@ void CloseButtonHandler()
     g_quitRequested.store(true);
 }
 END_OF_FUNCTION(CloseButtonHandler)
+
+void QuitSignalHandler(int)
+{
+    g_quitRequested.store(true);
+}

@@ -28,6 +28,9 @@ void TickHandler();
 /// The close-button callback, run on the library's input thread: asks the loop to end.
 void CloseButtonHandler();
 
+/// The SIGINT and SIGTERM handler: asks the loop to end (a lock-free store, signal-safe).
+void QuitSignalHandler(int signal);
+
 constexpr int kScreenWidth = 840;  ///< pixels
 constexpr int kScreenHeight = 640; ///< pixels
 constexpr int kColourDepth = 32;   ///< bits per pixel

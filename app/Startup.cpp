@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -105,6 +106,10 @@ bool StartGame(const char* programName)
     LOCK_VARIABLE(g_quitRequested);
     LOCK_FUNCTION(CloseButtonHandler);
     set_close_button_callback(CloseButtonHandler);
+    // The library's own handlers for these crash (SIGINT) or skip the teardown (SIGTERM);
+    // Ctrl+C or a kill ends the game as Escape does instead.
+    std::signal(SIGINT, QuitSignalHandler);
+    std::signal(SIGTERM, QuitSignalHandler);
     if (install_timer() != 0)
         return Fail(programName, "cannot install the timer: " + LibraryError("unknown cause"));
     LOCK_VARIABLE(g_ticks);

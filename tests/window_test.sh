@@ -58,6 +58,18 @@ elapsed=$(( ($(now) - start) / 1000 ))
 check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ]; echo $?) \
     "WM_DELETE_WINDOW ends the game with status 0 in ${elapsed} ms, printing nothing (status $status)"
 
+# --- Ctrl+C (SIGINT) and SIGTERM end it as Escape does, instead of the library's crash. ---
+for signal in INT TERM; do
+    "$game" >"$work/out" 2>"$work/err" &
+    game_pid=$!
+    find_window racer 10 >/dev/null
+    sleep 0.3
+    kill -s "$signal" "$game_pid"
+    wait_exit "$game_pid"
+    check $([ "$exit_status" = 0 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ]; echo $?) \
+        "SIG$signal ends the game with status $exit_status, printing nothing $(head -c 100 "$work/err")"
+done
+
 # --- Start-ups that must fail with status 1 and one line naming the cause. ---
 expect_failure() { # expect_failure NAME WORDS FOLDER [env args...]
     local name=$1 words=$2 folder=$3

@@ -5,8 +5,8 @@
 //   car_record [--force] FILE
 //
 // An existing FILE is kept unless --force is given. The file is flushed at least once a
-// second and on every way out (Escape, the close button, SIGINT, SIGTERM), so a killed
-// recorder loses at most its last second.
+// second and on every way out (Escape, the close button, SIGINT, SIGTERM, all of which end
+// it as the game ends), so a killed recorder loses at most its last second.
 // Exit status: 0 done, 1 the file cannot be created or written, or the game cannot start,
 // 2 a bad command line.
 
@@ -16,7 +16,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -63,11 +62,6 @@ private:
     FILE* m_out;
     std::chrono::steady_clock::time_point m_lastFlush = std::chrono::steady_clock::now();
 };
-
-void OnSignal(int)
-{
-    g_quitRequested.store(true); // lock-free: safe in a signal handler
-}
 
 int Usage()
 {
@@ -119,9 +113,6 @@ int main(int argc, char* argv[])
             unlink(path); // it would hold no drive
         return 1;
     }
-    // After the library's start-up, which sets handlers of its own.
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
     if ((!created && ftruncate(fd, 0) != 0) || std::fputs(ScriptHeader(kName).c_str(), out) < 0 ||
         std::fflush(out) != 0)
     {
