@@ -97,19 +97,9 @@ echo "== scripts/run as the first command on the new machine"
 t0=$SECONDS
 in_root /root/racer/scripts/run >"$work/run.log" 2>&1 &
 game_pid=$!
-window=$(find_window racer 900)
-check $([ -n "$window" ]; echo $?) "scripts/run opens a window named racer ($((SECONDS - t0)) s)"
-if [ -n "$window" ]; then
-    sleep 0.5
-    size=$(window_size "$window")
-    check $([ "$size" = 840x640 ]; echo $?) "the window is 840x640 (got $size)"
-    xdotool windowfocus --sync "$window"
-    press Escape
-fi
-wait_exit "$game_pid" 5
-check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status)"
+check_window_then_escape racer 900 "scripts/run"
+echo "     installing, building and starting took $((SECONDS - t0)) s"
 [ "$exit_status" = 0 ] || tail -n 30 "$work/run.log"
-[ "$exit_status" = timeout ] && kill "$game_pid" 2>/dev/null
 
 echo "== scripts/test on the same machine"
 t0=$SECONDS
@@ -141,15 +131,7 @@ in_root apt-mark manual racer >/dev/null
 chroot "$root" /usr/bin/env -i HOME=/root DISPLAY="$DISPLAY" PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games \
     sh -c 'cd / && exec racer' >"$work/racer.log" 2>&1 &
 game_pid=$!
-window=$(find_window racer 20)
-sleep 0.5
-size=$(window_size "$window")
-check $([ "$size" = 840x640 ]; echo $?) "racer typed in / opens the 840x640 window (got $size)"
-xdotool windowfocus --sync "$window" 2>/dev/null
-press Escape
-wait_exit "$game_pid" 5
-check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status) $(head -c 200 "$work/racer.log")"
-[ "$exit_status" = timeout ] && kill "$game_pid" 2>/dev/null
+check_window_then_escape racer 20 "racer typed in /"
 page=$root/usr/share/man/man6/racer.6.gz
 check $(zcat "$page" 2>/dev/null | grep -q '^\.TH RACER 6'; echo $?) "the manual page is /usr/share/man/man6/racer.6.gz, section 6"
 in_root dpkg-query -L racer >"$work/listed"

@@ -66,3 +66,18 @@ wait_exit() { # wait_exit PID [SECONDS]
     done
     [ "$exit_status" = timeout ] || [ "$1" != "$game_pid" ] || game_pid=
 }
+
+# Checks that the game in $game_pid opens the 840x640 window named $1 within $2 seconds,
+# then holds Escape there and checks that it ends with status 0. $3 says what was started.
+check_window_then_escape() { # check_window_then_escape TITLE SECONDS WHAT
+    local window size
+    window=$(find_window "$1" "$2")
+    sleep 0.5 # the library creates the window small, then sets the mode's size
+    size=$(window_size "$window")
+    check $([ -n "$window" ] && [ "$size" = 840x640 ]; echo $?) "$3 opens the 840x640 window (got ${size:-none})"
+    [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
+    press Escape
+    wait_exit "$game_pid" 5
+    check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status)"
+    [ "$exit_status" = timeout ] && kill "$game_pid" 2>/dev/null
+}

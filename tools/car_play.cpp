@@ -27,6 +27,7 @@
 #include "engine/Engine.h"
 #include "engine/IScene.h"
 #include "tools/KeyScript.h"
+#include "tools/ToolArgs.h"
 #include "tools/ToolClock.h"
 
 namespace
@@ -127,16 +128,7 @@ int main(int argc, char* argv[])
 {
     bool exitAtEnd = false;
     const char* path = nullptr;
-    for (int i = 1; i < argc; ++i)
-    {
-        if (std::strcmp(argv[i], "--exit") == 0)
-            exitAtEnd = true;
-        else if (path == nullptr && (argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0))
-            path = argv[i];
-        else
-            return Usage();
-    }
-    if (path == nullptr)
+    if (!ReadFlagAndFile(argc, argv, "--exit", exitAtEnd, path))
         return Usage();
 
     std::vector<ScriptLine> script;

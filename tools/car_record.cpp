@@ -26,6 +26,7 @@
 #include "engine/Engine.h"
 #include "engine/IScene.h"
 #include "tools/KeyScript.h"
+#include "tools/ToolArgs.h"
 #include "tools/ToolClock.h"
 
 namespace
@@ -75,16 +76,7 @@ int main(int argc, char* argv[])
 {
     bool force = false;
     const char* path = nullptr;
-    for (int i = 1; i < argc; ++i)
-    {
-        if (std::strcmp(argv[i], "--force") == 0)
-            force = true;
-        else if (path == nullptr && argv[i][0] != '-')
-            path = argv[i];
-        else
-            return Usage();
-    }
-    if (path == nullptr)
+    if (!ReadFlagAndFile(argc, argv, "--force", force, path) || std::strcmp(path, "-") == 0)
         return Usage();
 
     // Created before the window opens, so that a path that cannot be written fails first.
