@@ -106,7 +106,7 @@ t0=$SECONDS
 in_root /root/racer/scripts/test --normal-only >"$work/test.log" 2>&1
 status=$?
 check $([ $status = 0 ]; echo $?) "scripts/test passes there ($((SECONDS - t0)) s, status $status)"
-grep -E "tests passed|tests failed|^FAIL|Failed|\*\*\*" "$work/test.log" | head -n 20
+grep -E "Test +#|tests passed|tests failed|^FAIL" "$work/test.log" | head -n 30
 [ $status = 0 ] || tail -n 40 "$work/test.log"
 
 echo "== the package on another brand-new machine"
