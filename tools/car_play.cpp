@@ -116,12 +116,6 @@ private:
     double m_playedSeconds = 0.0;
 };
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: %s [--exit] FILE\n", kName);
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -129,7 +123,10 @@ int main(int argc, char* argv[])
     bool exitAtEnd = false;
     const char* path = nullptr;
     if (!ReadFlagAndFile(argc, argv, "--exit", exitAtEnd, path))
-        return Usage();
+    {
+        std::fprintf(stderr, "usage: %s [--exit] FILE\n", kName);
+        return 2;
+    }
 
     std::vector<ScriptLine> script;
     std::string error;

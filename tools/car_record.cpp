@@ -64,12 +64,6 @@ private:
     std::chrono::steady_clock::time_point m_lastFlush = std::chrono::steady_clock::now();
 };
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: %s [--force] FILE\n", kName);
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -77,7 +71,10 @@ int main(int argc, char* argv[])
     bool force = false;
     const char* path = nullptr;
     if (!ReadFlagAndFile(argc, argv, "--force", force, path) || std::strcmp(path, "-") == 0)
-        return Usage();
+    {
+        std::fprintf(stderr, "usage: %s [--force] FILE\n", kName);
+        return 2;
+    }
 
     // Created before the window opens, so that a path that cannot be written fails first.
     // An existing file given with --force is emptied only once the game has started.
