@@ -14,7 +14,8 @@ start_xvfb "$work/xvfb.log" || exit 1
 game_pid=$!
 window=$(find_window racer 10)
 sleep 1
-xdotool mousemove 1000 700 windowfocus --sync "$window"
+xdotool mousemove 1000 700
+focus_window "$window"
 echo "== press-to-pixel latency of the game, Up pressed $presses times with the car at rest"
 "$build/window_probe" "$window" --latency "$presses"
 press Escape

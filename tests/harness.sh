@@ -50,13 +50,24 @@ window_size() { # window_size WINDOW
     xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
 }
 
+# Waits until window $1 is mapped (a window just found may not be yet), then gives it the
+# keyboard focus; keys reach a window only while it has the focus.
+focus_window() { # focus_window WINDOW
+    for _ in $(seq 50); do
+        xwininfo -id "$1" 2>/dev/null | grep -q IsViewable && break
+        sleep 0.1
+    done
+    xdotool windowfocus --sync "$1" 2>/dev/null
+}
+
 # Holds key $1 for a moment in the focused window.
 press() { # press KEY
     xdotool keydown "$1"; sleep 0.2; xdotool keyup "$1"
 }
 
 # Waits up to $2 seconds (default 2) for our child $1 to end; sets exit_status to its
-# status, or "timeout", and forgets $game_pid once that game has ended. (Not in a
+# status, or "timeout". The game in $game_pid is forgotten once it has ended, and killed
+# if it has not, so that its window cannot stand in for the next game's. (Not in a
 # subshell: only the parent can wait for its child.)
 wait_exit() { # wait_exit PID [SECONDS]
     exit_status=timeout
@@ -64,7 +75,9 @@ wait_exit() { # wait_exit PID [SECONDS]
         if ! kill -0 "$1" 2>/dev/null; then wait "$1"; exit_status=$?; break; fi
         sleep 0.05
     done
-    [ "$exit_status" = timeout ] || [ "$1" != "$game_pid" ] || game_pid=
+    [ "$1" = "$game_pid" ] || return 0
+    [ "$exit_status" = timeout ] && { kill -9 "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+    game_pid=
 }
 
 # Checks that the game in $game_pid opens the 840x640 window named $1 within $2 seconds,
@@ -75,9 +88,8 @@ check_window_then_escape() { # check_window_then_escape TITLE SECONDS WHAT
     sleep 0.5 # the library creates the window small, then sets the mode's size
     size=$(window_size "$window")
     check $([ -n "$window" ] && [ "$size" = 840x640 ]; echo $?) "$3 opens the 840x640 window (got ${size:-none})"
-    [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
+    [ -n "$window" ] && focus_window "$window"
     press Escape
     wait_exit "$game_pid" 5
     check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status)"
-    [ "$exit_status" = timeout ] && kill "$game_pid" 2>/dev/null
 }

@@ -23,7 +23,8 @@ game_pid=$!
 window=$(find_window car_play 10)
 [ -n "$window" ] || { echo "FAIL car_play opens its window"; cat "$work/err"; exit 1; }
 xdotool mousemove 1000 700
-xdotool windowfocus --sync "$window" keydown Left
+focus_window "$window"
+xdotool keydown Left
 sleep "$(awk -v n="$steps" 'BEGIN {print n / 60 + 1.5}')"
 xdotool keyup Left
 "$probe" "$window" --save "$work/window.bmp" >/dev/null
@@ -43,7 +44,7 @@ for _ in $(seq 600); do echo UR; done >"$work/circle.keys"
 game_pid=$!
 window=$(find_window car_play 10)
 sleep 1
-xdotool windowfocus --sync "$window"
+focus_window "$window"
 xdotool keydown p; sleep 0.1; xdotool keyup p; sleep 0.2
 a=$("$probe" "$window" | cut -d' ' -f6); sleep 0.5
 b=$("$probe" "$window" | cut -d' ' -f6)

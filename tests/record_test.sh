@@ -37,7 +37,7 @@ for run in $(seq "$runs"); do
     [ -n "$window" ] || { check 1 "car_record opens its window"; cat "$work/err"; break; }
     sleep 0.5
     xdotool mousemove 1000 700 # the pointer off the window
-    xdotool windowfocus --sync "$window"
+    focus_window "$window"
     seed=$(( $(date +%s%N) % 32768 ))
     mapfile -t actions < <(drive "$seed")
     xdotool ${actions[*]}

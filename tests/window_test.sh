@@ -28,7 +28,7 @@ read -r _ _ red0 min0 max0 readout0 < <("$probe" "$window" --save "$work/start.b
 check $([ "$red0" -gt 0 ] && [ "$min0" -eq 50 ] && [ "$max0" -eq 150 ]; echo $?) \
     "at start the red outline spans x 50..150 (got $min0..$max0, $red0 pixels)"
 
-xdotool windowfocus --sync "$window"
+focus_window "$window"
 xdotool keydown Up; sleep 1; xdotool keyup Up
 sleep 0.3
 read -r _ _ red1 min1 max1 readout1 < <("$probe" "$window" --save "$work/driven.bmp")
