@@ -22,6 +22,7 @@
 #include "app/Globals.h"
 #include "app/Startup.h"
 #include "engine/Engine.h"
+#include "tools/KeyScript.h"
 
 namespace
 {
@@ -31,13 +32,9 @@ constexpr int kSteps = 1000;
 /// The keys of step i of the fixed drive: away, turns both ways at speed, handbrake, reverse.
 void HoldDriveKeys(int i)
 {
-    static const char* const kPhases[] = {"U", "UR", "URS", "UL", "S", "D", "DL", "."};
-    const char* keys = kPhases[(i / 125) % 8];
-    key[KEY_UP] = std::strchr(keys, 'U') != nullptr;
-    key[KEY_DOWN] = std::strchr(keys, 'D') != nullptr;
-    key[KEY_LEFT] = std::strchr(keys, 'L') != nullptr;
-    key[KEY_RIGHT] = std::strchr(keys, 'R') != nullptr;
-    key[KEY_SPACE] = std::strchr(keys, 'S') != nullptr;
+    static const uint8_t kPhases[] = {kKeyUp, kKeyUp | kKeyRight, kKeyUp | kKeyRight | kKeySpace,
+                                      kKeyUp | kKeyLeft, kKeySpace, kKeyDown, kKeyDown | kKeyLeft, 0};
+    HoldKeys(kPhases[(i / 125) % 8]);
 }
 
 /// The car back in the middle whenever it nears an edge, so each step draws all of it.

@@ -59,6 +59,7 @@ std::string Shown(unsigned char c)
 bool CKeyScriptReader::Fail(const std::string& what)
 {
     m_error = "line " + std::to_string(m_lineNumber) + ": " + what;
+    m_badLine = true;
     return false;
 }
 
@@ -187,7 +188,7 @@ int ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string&
     if (!reader.Error().empty())
     {
         error = std::string(path) + ": " + reader.Error();
-        return reader.Error().compare(0, 5, "line ") == 0 ? 2 : 1;
+        return reader.BadLine() ? 2 : 1;
     }
     return 0;
 }

@@ -57,6 +57,9 @@ public:
     /// "line N: what is wrong", or empty when the script ended well.
     const std::string& Error() const { return m_error; }
 
+    /// True when the error is a bad line, false when reading itself failed.
+    bool BadLine() const { return m_badLine; }
+
 private:
     bool ReadRaw(bool& tooLong);
     bool Fail(const std::string& what);
@@ -66,6 +69,7 @@ private:
     std::string m_raw;
     std::string m_error;
     long m_lineNumber = 0;
+    bool m_badLine = false;
 };
 
 /// Reads a whole script from `path` ("-" for standard input) into `lines`. Returns 0, or

@@ -25,8 +25,8 @@
 #include "app/Globals.h"
 #include "app/Startup.h"
 #include "engine/Engine.h"
-#include "engine/IScene.h"
 #include "tools/KeyScript.h"
+#include "tools/StillKeyboard.h"
 #include "tools/ToolArgs.h"
 #include "tools/ToolClock.h"
 
@@ -35,8 +35,7 @@ namespace
 
 constexpr const char* kName = "car_play";
 
-/// One script step per frame step. The script's keys are written into the key-state array
-/// while the screen is acquired, when the library's input thread does not run, so the car
+/// One script step per frame step, its keys held still for the whole step, so the car
 /// sees only them.
 class CPlayStep : public IFrameStep
 {
@@ -64,11 +63,7 @@ public:
             --m_singleSteps;
         const int owed = g_ticks.load();
         m_mostOwed = owed > m_mostOwed ? owed : m_mostOwed;
-        acquire_screen();
-        HoldKeys(m_script[m_next++].keys);
-        g_engine->m_sceneManager->Current()->Update();
-        blit(g_buffer, screen, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
-        release_screen();
+        StepWithStillKeyboard(&m_script[m_next++].keys);
         ++m_steps;
         m_playedSeconds = SecondsSince(m_start) - m_pausedSeconds;
     }

@@ -23,9 +23,8 @@
 #include "app/FrameLoop.h"
 #include "app/Globals.h"
 #include "app/Startup.h"
-#include "engine/Engine.h"
-#include "engine/IScene.h"
 #include "tools/KeyScript.h"
+#include "tools/StillKeyboard.h"
 #include "tools/ToolArgs.h"
 #include "tools/ToolClock.h"
 
@@ -35,9 +34,8 @@ namespace
 constexpr const char* kName = "car_record";
 constexpr double kFlushEvery = 1.0; ///< seconds
 
-/// The game's frame step with the keyboard held still: the library's input thread does not
-/// run while the screen is acquired, so the car reads one unchanging key state in each
-/// step, and that state is what is written.
+/// The game's frame step with the keyboard held still, so that the one key state the car
+/// read is what is written.
 class CRecordStep : public IFrameStep
 {
 public:
@@ -45,11 +43,7 @@ public:
 
     void Run() override
     {
-        acquire_screen();
-        g_engine->m_sceneManager->Current()->Update();
-        const uint8_t keys = HeldKeys();
-        blit(g_buffer, screen, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
-        release_screen();
+        const uint8_t keys = StepWithStillKeyboard(nullptr);
         std::fputs(KeyLetters(keys).c_str(), m_out);
         std::fputc('\n', m_out);
         if (SecondsSince(m_lastFlush) >= kFlushEvery)
