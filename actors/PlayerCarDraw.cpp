@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "actors/PlayerCar.h"
-#include "app/Globals.h"
 #include "geometry/Pixel.h"
+#include "shared/Globals.h"
 
 namespace
 {

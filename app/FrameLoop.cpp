@@ -2,22 +2,8 @@
 
 #include <allegro.h>
 
-#include "app/Globals.h"
-#include "engine/Engine.h"
-#include "engine/IScene.h"
-
-void ShowBuffer()
-{
-    acquire_screen();
-    blit(g_buffer, screen, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
-    release_screen();
-}
-
-void CGameStep::Run()
-{
-    g_engine->m_sceneManager->Current()->Update();
-    ShowBuffer();
-}
+#include "app/GameStep.h"
+#include "shared/Globals.h"
 
 bool QuitRequested()
 {
@@ -31,7 +17,6 @@ void RunOwedSteps(IFrameStep& step)
         if (QuitRequested())
             break; // the owed ticks are dropped
         step.Run();
-        clear_to_color(g_buffer, makecol(0, 0, 0));
         g_ticks.fetch_sub(1);
     }
 }
@@ -52,4 +37,21 @@ void RunFrameLoop()
 {
     CGameStep step;
     RunFrameLoop(step);
+}
+
+void TickHandler()
+{
+    g_ticks.fetch_add(1);
+}
+END_OF_FUNCTION(TickHandler)
+
+void CloseButtonHandler()
+{
+    g_quitRequested.store(true);
+}
+END_OF_FUNCTION(CloseButtonHandler)
+
+void QuitSignalHandler(int)
+{
+    g_quitRequested.store(true);
 }

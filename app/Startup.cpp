@@ -10,9 +10,10 @@
 #include <string>
 
 #include "app/CarImage.h"
-#include "app/Globals.h"
+#include "app/FrameLoop.h"
 #include "engine/Engine.h"
 #include "engine/GameScene.h"
+#include "shared/Globals.h"
 
 namespace
 {
@@ -20,6 +21,7 @@ namespace
 bool s_libraryStarted = false;
 bool s_keyboardInstalled = false;
 bool s_timerInstalled = false;
+bool s_memoryScreen = false;
 
 /// Releases what exists, in teardown order; bitmaps strictly before the library goes.
 void ReleaseAll()
@@ -29,6 +31,12 @@ void ReleaseAll()
     {
         remove_int(TickHandler);
         s_timerInstalled = false;
+    }
+    if (s_memoryScreen)
+    {
+        destroy_bitmap(screen);
+        screen = nullptr;
+        s_memoryScreen = false;
     }
     if (g_buffer != nullptr)
     {
@@ -120,13 +128,21 @@ bool StartGame(const char* programName)
     return StartScene(programName);
 }
 
-bool StartHeadless(const char* programName)
+bool StartHeadless(const char* programName, HeadlessScreen withScreen)
 {
     g_engine = new CEngine();
     if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)
         return Fail(programName, "cannot start the graphics library: " + LibraryError("unknown cause"));
     s_libraryStarted = true;
     set_color_depth(kColourDepth);
+    if (withScreen == HeadlessScreen::kMemory)
+    {
+        screen = create_bitmap(kScreenWidth, kScreenHeight);
+        if (screen == nullptr)
+            return Fail(programName, "cannot create the 840x640 screen bitmap");
+        s_memoryScreen = true;
+        clear_to_color(screen, makecol(0, 0, 0));
+    }
     return StartScene(programName);
 }
 

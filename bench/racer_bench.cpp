@@ -16,10 +16,9 @@
 
 #include "actors/PlayerCar.h"
 #include "app/FrameLoop.h"
-#include "app/Globals.h"
 #include "app/Startup.h"
-#include "engine/Engine.h"
-#include "engine/IScene.h"
+#include "engine/GameScene.h"
+#include "shared/Globals.h"
 
 namespace
 {
@@ -37,7 +36,7 @@ void KeepCarInView(CPlayerCar& car)
     }
 }
 
-CPlayerCar& Car() { return *static_cast<CPlayerCar*>(g_engine->m_actors->back()); }
+CPlayerCar& Car() { return *CGameScene::PlayerCar(); }
 
 void BM_CarStep(benchmark::State& state)
 {
@@ -157,28 +156,6 @@ private:
     std::map<std::string, double> m_medianUs;
 };
 
-/// Headless start-up as car_trace does it, with a memory bitmap for the screen.
-bool StartBench()
-{
-    if (!StartHeadless("racer_bench"))
-        return false;
-    screen = create_bitmap(kScreenWidth, kScreenHeight);
-    if (screen == nullptr)
-    {
-        std::fprintf(stderr, "racer_bench: cannot create the screen bitmap\n");
-        StopGame();
-        return false;
-    }
-    return true;
-}
-
-void StopBench()
-{
-    destroy_bitmap(screen); // before the library shuts down
-    screen = nullptr;
-    StopGame();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -189,12 +166,13 @@ int main(int argc, char** argv)
     args.insert(args.begin() + 1, {reps.data(), aggregates.data()}); // the caller's flags win
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    if (!StartBench())
+    // Headless as car_trace with pictures: the frame step shows on a screen in memory.
+    if (!StartHeadless("racer_bench", HeadlessScreen::kMemory))
         return 1;
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSummary();
-    StopBench();
+    StopGame();
     benchmark::Shutdown();
     return 0;
 }

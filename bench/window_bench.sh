@@ -17,7 +17,7 @@ sleep 1
 xdotool mousemove 1000 700
 focus_window "$window"
 echo "== press-to-pixel latency of the game, Up pressed $presses times with the car at rest"
-"$build/window_probe" "$window" --latency "$presses"
+"$build/tests/window_probe" "$window" --latency "$presses"
 press Escape
 wait_exit "$game_pid"
 

@@ -1,8 +1,8 @@
 #include "engine/Engine.h"
 
-#include "app/Globals.h"
 #include "engine/IActor.h"
 #include "engine/IScene.h"
+#include "shared/Globals.h"
 
 CEngine::CEngine()
     : m_actors(std::make_unique<std::vector<IActor*>>()),

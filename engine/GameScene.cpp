@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "actors/PlayerCar.h"
-#include "app/Globals.h"
 #include "engine/Engine.h"
+#include "shared/Globals.h"
 
 void CGameScene::Init()
 {
@@ -13,6 +13,17 @@ void CGameScene::Init()
     std::unique_ptr<IActor> car = std::make_unique<CPlayerCar>();
     const int32_t index = Register(actors, car.get());
     car.release()->m_actorIndex = index;
+}
+
+CPlayerCar* CGameScene::PlayerCar()
+{
+    const std::vector<IActor*>& actors = *g_engine->m_actors;
+    for (size_t i = actors.size(); i-- > 0;)
+    {
+        if (CPlayerCar* car = dynamic_cast<CPlayerCar*>(actors[i]))
+            return car;
+    }
+    return nullptr;
 }
 
 void CGameScene::Update()

@@ -2,9 +2,9 @@
 
 #include <allegro.h>
 
-#include "app/Globals.h"
 #include "engine/Engine.h"
 #include "geometry/Pixel.h"
+#include "shared/Globals.h"
 
 ICollision::ICollision() : m_position(0.0f, 0.0f), m_pivot(0.0f, 0.0f)
 {

@@ -131,12 +131,17 @@ TEST_F(Registry, SetSceneToTheCurrentGameSceneRestartsItAfterTheNullSlots)
     EXPECT_EQ(actors[0], nullptr);
     ASSERT_NE(actors[1], nullptr);
     EXPECT_EQ(actors[1]->m_actorIndex, 1);
-    auto* car = dynamic_cast<CPlayerCar*>(actors[1]);
+    // The scene hands out the new car, found by its type after the null slot.
+    CPlayerCar* car = CGameScene::PlayerCar();
     ASSERT_NE(car, nullptr);
+    EXPECT_EQ(static_cast<IActor*>(car), actors[1]);
     EXPECT_EQ(car->m_shapeIndex, 1);
     // The first car's shape cleared its own slot: nothing points at freed memory.
     EXPECT_EQ((*g_engine->m_collisions)[0], nullptr);
     EXPECT_EQ((*g_engine->m_collisions)[1], static_cast<ICollision*>(car));
+
+    manager.Current()->Destroy();
+    EXPECT_EQ(CGameScene::PlayerCar(), nullptr) << "no live car, none handed out";
 }
 
 TEST_F(Registry, ReleaseEngineDeletesEachLiveActorOnceAndEverythingElse)

@@ -4,7 +4,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/DrivingKeys.h"
 #include "app/FrameLoop.h"
+#include "app/GameStep.h"
 #include "engine/IScene.h"
 #include "tests/TestSupport.h"
 
@@ -156,4 +158,23 @@ TEST_F(FrameLoop, TicksAddedByTheTimerThreadDuringStepsAreAllServed)
     timer.join();
     EXPECT_EQ(m_scene->m_steps, kTicks) << "exactly one step per tick";
     EXPECT_EQ(g_ticks.load(), 0);
+}
+
+TEST_F(FrameLoop, GameStepHoldsTheKeysItIsGivenAndShowsOnlyWhenAsked)
+{
+    // The probe scene reads the keys as the car would; the step reports what was read.
+    CGameStep hidden(FrameStepOptions{.show = false});
+    key[KEY_LEFT] = 1;
+    hidden.RunHolding(kKeyUp | kKeySpace);
+    EXPECT_EQ(hidden.KeysRead(), kKeyUp | kKeySpace) << "held, and the real Left did not reach it";
+    EXPECT_EQ(key[KEY_LEFT], 0);
+    EXPECT_EQ(getpixel(screen, 1, 0), makecol(0, 0, 255)) << "not shown";
+    EXPECT_TRUE(ProbeScene::IsBlack(g_buffer)) << "cleared all the same";
+
+    CGameStep shown;
+    HoldKeys("D"); // as the keyboard would
+    shown.Run();
+    EXPECT_EQ(shown.KeysRead(), kKeyDown) << "without keys to hold it reads the keyboard";
+    EXPECT_EQ(getpixel(screen, 2, 0), makecol(255, 255, 255)) << "the second step's marker is shown";
+    EXPECT_EQ(m_scene->m_steps, 2);
 }

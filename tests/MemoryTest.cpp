@@ -51,7 +51,7 @@ TEST_F(Memory, RestartsAndReleaseFreeEveryCarListAndTheEngineExactlyOnce)
         const std::vector<ICollision*>& shapes = *g_engine->m_collisions;
         for (size_t i = 0; i + 1 < shapes.size(); ++i)
             ASSERT_EQ(shapes[i], nullptr) << "slot " << i << " points at a freed shape";
-        ASSERT_EQ(shapes.back(), static_cast<ICollision*>(static_cast<CPlayerCar*>(g_engine->m_actors->back())));
+        ASSERT_EQ(shapes.back(), static_cast<ICollision*>(CGameScene::PlayerCar()));
         manager.Current()->Update();
     }
     ReleaseEngine();

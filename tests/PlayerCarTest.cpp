@@ -15,7 +15,7 @@ protected:
     {
         g_engine->m_sceneManager->m_scenes.push_back(new CGameScene());
         g_engine->m_sceneManager->SetScene(0);
-        return *static_cast<CPlayerCar*>(g_engine->m_actors->back());
+        return *CGameScene::PlayerCar();
     }
 };
 
@@ -56,20 +56,6 @@ TEST_F(PlayerCar, PolygonIsThePlacedClockwiseRectangle)
         EXPECT_EQ(car.m_edgeB[i], edges[i][1]);
         EXPECT_EQ(car.m_edgeC[i], edges[i][2]);
     }
-}
-
-TEST_F(PlayerCar, OnCollisionChangesNothing)
-{
-    CPlayerCar& car = StartScene();
-    car.m_speed = 3.5f;
-    car.m_rightTurn = 7;
-    const ICar before = car;
-    const float angle = car.m_angle;
-    car.OnCollision(-1);
-    car.OnCollision(12345);
-    EXPECT_EQ(std::memcmp(&before, static_cast<ICar*>(&car), sizeof before), 0);
-    EXPECT_EQ(car.m_angle, angle);
-    EXPECT_EQ(car.m_position.x, 100.0f);
 }
 
 TEST_F(PlayerCar, DeletingThroughTheActorInterfaceFreesEverything)

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/Globals.h"
 #include "engine/Engine.h"
+#include "shared/Globals.h"
 
 /// The bits of a float, for exact comparisons.
 inline uint32_t Bits(float f)

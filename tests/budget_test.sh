@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Instruction budgets: each fixed workload of racer_workload runs under callgrind, whose
 # instruction count is the same from run to run whatever else the machine does, and its
-# count per step is compared with bench/budget.txt. More than 10 % over fails, naming the
-# workload and both numbers; more than 10 % under asks for the budget to be lowered.
+# count per step is compared with tests/instruments/budget.txt. More than 10 % over fails,
+# naming the workload and both numbers; more than 10 % under asks for a lower budget.
 #
 #   budget_test.sh RACER_WORKLOAD BUDGET_FILE            check
 #   budget_test.sh RACER_WORKLOAD BUDGET_FILE --write    set every budget from this build
@@ -10,10 +10,8 @@
 set -u
 workload=$(realpath "$1")
 budget=$2
-write=${3:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
+mode=${3:-}
+source "$(dirname "$0")/harness.sh"
 declare -A counts
 
 for name in car_step frame_step memcpy_frame; do
@@ -25,13 +23,13 @@ for name in car_step frame_step memcpy_frame; do
     counts[$name]=$(( total / steps ))
 done
 
-if [ "$write" = --write ]; then
+if [ "$mode" = --write ]; then
     {
         echo "# Instructions per step of each fixed workload, counted by callgrind on the normal build"
         echo "# (RelWithDebInfo, g++ $(g++ -dumpfullversion), valgrind $(valgrind --version | sed 's/valgrind-//'))."
         echo "# tests/budget_test.sh fails a count more than 10 % over its budget, and asks for a"
         echo "# lower budget when one is more than 10 % under. Regenerate from the project folder:"
-        echo "#   tests/budget_test.sh build/racer_workload bench/budget.txt --write"
+        echo "#   tests/budget_test.sh build/tests/racer_workload tests/instruments/budget.txt --write"
         for name in car_step frame_step memcpy_frame; do echo "$name ${counts[$name]}"; done
     } >"$budget"
     cat "$budget"
@@ -41,17 +39,10 @@ fi
 for name in car_step frame_step memcpy_frame; do
     limit=$(awk -v n="$name" '$1 == n {print $2}' "$budget")
     got=${counts[$name]}
-    if [ -z "$limit" ]; then
-        echo "FAIL $name: no budget in $budget"; failures=$((failures + 1))
-    elif [ $(( got * 10 )) -gt $(( limit * 11 )) ]; then
-        echo "FAIL $name: $got instructions per step, over its budget of $limit by more than 10 %"
-        failures=$((failures + 1))
-    elif [ $(( got * 10 )) -lt $(( limit * 9 )) ]; then
-        echo "ok   $name: $got instructions per step, budget $limit: more than 10 % under, lower the budget"
-    else
-        echo "ok   $name: $got instructions per step, budget $limit"
-    fi
+    check "$name has a budget in $budget" [ -n "$limit" ] || continue
+    check "$name: $got instructions per step, within 10 % over its budget of $limit" \
+        [ $(( got * 10 )) -le $(( limit * 11 )) ]
+    [ $(( got * 10 )) -lt $(( limit * 9 )) ] && echo "     $name is more than 10 % under its budget: lower the budget"
 done
 echo "     a frame step is $(awk -v f="${counts[frame_step]}" -v m="${counts[memcpy_frame]}" 'BEGIN {printf "%.2f", f / m}') times a frame's memcpy"
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

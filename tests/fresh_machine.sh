@@ -105,7 +105,7 @@ echo "== scripts/test on the same machine"
 t0=$SECONDS
 in_root /root/racer/scripts/test --normal-only >"$work/test.log" 2>&1
 status=$?
-check $([ $status = 0 ]; echo $?) "scripts/test passes there ($((SECONDS - t0)) s, status $status)"
+check "scripts/test passes there ($((SECONDS - t0)) s, status $status)" [ $status = 0 ]
 grep -E "Test +#|tests passed|tests failed|^FAIL" "$work/test.log" | head -n 30
 [ $status = 0 ] || tail -n 40 "$work/test.log"
 
@@ -123,9 +123,11 @@ pulled=$(comm -13 "$work/before" "$work/after" | grep -vx racer | tr '\n' ' ')
 # What the package pulled in is exactly what becomes unneeded without it.
 unneeded=$(in_root sh -c 'apt-mark auto $(apt-mark showmanual racer) >/dev/null; apt-get -s autoremove' |
     sed -n 's/^Remv \([^ :]*\).*/\1/p' | grep -vx racer | sort | tr '\n' ' ')
-check $([ $status = 0 ] && [[ " $pulled" == *" liballegro4.4 "* ]] && [ "$pulled" = "$unneeded" ] &&
-        ! grep -q -- '-dev ' <<<"$pulled "; echo $?) \
-    "apt-get install of the package pulls the library and what it needs: $(wc -w <<<"$pulled") packages, none of them -dev"
+check "apt-get install of the package succeeds (status $status)" [ $status = 0 ]
+check "it pulls the library" grep -qx liballegro4.4 <(tr ' ' '\n' <<<"$pulled")
+check "and what it needs: $(wc -w <<<"$pulled") packages, exactly what autoremove takes without it" \
+    [ "$pulled" = "$unneeded" ]
+check "none of them a -dev package" fails grep -q -- '-dev ' <<<"$pulled "
 [ $status = 0 ] || tail -n 20 "$work/install.log"
 in_root apt-mark manual racer >/dev/null
 chroot "$root" /usr/bin/env -i HOME=/root DISPLAY="$DISPLAY" PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games \
@@ -133,12 +135,12 @@ chroot "$root" /usr/bin/env -i HOME=/root DISPLAY="$DISPLAY" PATH=/usr/local/bin
 game_pid=$!
 check_window_then_escape racer 20 "racer typed in /"
 page=$root/usr/share/man/man6/racer.6.gz
-check $(zcat "$page" 2>/dev/null | grep -q '^\.TH RACER 6'; echo $?) "the manual page is /usr/share/man/man6/racer.6.gz, section 6"
+check "the manual page is /usr/share/man/man6/racer.6.gz, section 6" grep -q '^\.TH RACER 6' <(zcat "$page" 2>/dev/null)
 in_root dpkg-query -L racer >"$work/listed"
 in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq racer >/dev/null 2>&1
 left=$(while read -r f; do [ -f "$root$f" ] || [ -L "$root$f" ] && echo "$f"; done <"$work/listed")
-check $([ -z "$left" ] && ! in_root dpkg-query -W racer >/dev/null 2>&1; echo $?) \
-    "apt-get purge racer leaves none of its $(wc -l <"$work/listed") paths' files behind ${left}"
+check "apt-get purge racer leaves none of its $(wc -l <"$work/listed") paths' files behind ${left}" [ -z "$left" ]
+check "and dpkg no longer knows it" fails in_root dpkg-query -W racer 2>/dev/null
 echo "   the package steps took $((SECONDS - t0)) s"
 
 echo "fresh-machine test: $((SECONDS - started)) s"

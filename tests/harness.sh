@@ -1,7 +1,8 @@
 # What the shell tests share, sourced by each: a work folder removed on the way out,
-# ok/FAIL lines counted by `check`, and an Xvfb of their own with helpers to find a
-# window and wait for a game. A test keeps the game it runs in $game_pid, so that a game
-# left running is killed on the way out.
+# checks that say what must hold and count what did not, readers of the trace and of
+# pictures, the bad car images the start-up must refuse, and an Xvfb of their own with
+# helpers to find a window and wait for a game. A test keeps the game it runs in
+# $game_pid, so that a game left running is killed on the way out.
 
 work=$(mktemp -d)
 failures=0
@@ -15,8 +16,16 @@ harness_cleanup() {
 }
 trap harness_cleanup EXIT
 
-check() { # check STATUS MESSAGE
-    if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
+# Runs the command; "ok" if it succeeds, "FAIL" (and one more failure) if not.
+check() { # check "what must hold" COMMAND [ARGS...]
+    local what=$1
+    shift
+    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+
+# Succeeds when the command fails: check "no error" fails grep -q '^E:' lintian.log
+fails() { # fails COMMAND [ARGS...]
+    ! "$@"
 }
 
 # The closing line and the status: zero only when no check failed.
@@ -24,6 +33,57 @@ finish() {
     echo "$failures failed"
     [ "$failures" -eq 0 ]
 }
+
+# --- Traces and pictures ---
+
+# The value of column NAME on the last line of a trace (or the line of step STEP), found
+# by its name in the header line. Fails when the trace has no such column or step.
+trace_value() { # trace_value TRACE NAME [STEP]
+    awk -v name="$2" -v step="${3:-}" '
+        NR == 1 { for (i = 1; i <= NF; i++) if ($i == name) c = i; if (!c) exit 1; next }
+        step == "" || $1 == step { v = $c; found = 1 }
+        END { if (!found) exit 1; print v }' "$1"
+}
+
+# True when two uncompressed 24-bit BMP files (as the tools and window_probe write them)
+# hold the same pixels.
+same_pixels() { # same_pixels A.bmp B.bmp
+    [ -s "$1" ] && [ -s "$2" ] && cmp -s <(tail -c +55 "$1") <(tail -c +55 "$2")
+}
+
+# The number of steps in a key script: its lines that are neither comments nor settings.
+script_steps() { # script_steps FILE
+    grep -vc '^[[:blank:]]*[#=]' "$1"
+}
+
+# Makes the bad car images that the start-up must refuse, one folder each, under $1:
+# $1/NAME/Data/Textures/Car.bmp ($2 is a good image to cut short). Prints the names.
+make_bad_images() { # make_bad_images ROOT GOOD_IMAGE
+    local root=$1 good=$2
+    local d
+    mk() { d="$root/$1/Data/Textures"; mkdir -p "$d"; echo "$1"; }
+    le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
+    le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
+    # header WIDTH HEIGHT BITS COMPRESSION: a 54-byte file and info header
+    header() {
+        printf 'BM'; le32 $((54 + 1024)); le32 0; le32 54
+        le32 40; le32 "$1"; le32 "$2"; le16 1; le16 "$3"; le32 "$4"
+        le32 0; le32 2835; le32 2835; le32 0; le32 0
+    }
+
+    mk missing >/dev/null; rmdir "$root/missing/Data/Textures"; echo missing
+    mk empty; : > "$d/Car.bmp"
+    mk random-bytes; printf '\x13\x37\xde\xad\xbe\xef\x00\x42\x99\x01' > "$d/Car.bmp"
+    mk half-bmp; head -c $(( $(stat -c %s "$good") / 2 )) "$good" > "$d/Car.bmp"
+    mk png-renamed; { printf '\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR'; le32 0x64000000; le32 0x64000000; printf '\x08\x06\x00\x00\x00'; } > "$d/Car.bmp"
+    mk size-65536; { header 65536 65536 24 0; head -c 1024 /dev/zero; } > "$d/Car.bmp"
+    mk size-20000; { header 20000 20000 24 0; head -c 1024 /dev/zero; } > "$d/Car.bmp"
+    mk rle8-oversized-run; { header 4 4 8 1; head -c 1024 /dev/zero; printf '\xff\x01\xff\x01\xff\x01\x00\x01'; } > "$d/Car.bmp"
+    mk negative-height; { header 4 -4 24 0; head -c 1024 /dev/zero; } > "$d/Car.bmp"
+    mk folder; mkdir -p "$d/Car.bmp"
+}
+
+# --- A display of our own, and windows on it ---
 
 # Starts an Xvfb on a free display, so that parallel runs and a developer's X do not meet,
 # and exports DISPLAY. Its log goes to $1.
@@ -87,9 +147,9 @@ check_window_then_escape() { # check_window_then_escape TITLE SECONDS WHAT
     window=$(find_window "$1" "$2")
     sleep 0.5 # the library creates the window small, then sets the mode's size
     size=$(window_size "$window")
-    check $([ -n "$window" ] && [ "$size" = 840x640 ]; echo $?) "$3 opens the 840x640 window (got ${size:-none})"
+    check "$3 opens the 840x640 window (got ${size:-none})" [ -n "$window" -a "$size" = 840x640 ]
     [ -n "$window" ] && focus_window "$window"
     press Escape
     wait_exit "$game_pid" 5
-    check $([ "$exit_status" = 0 ]; echo $?) "Escape ends it with status 0 (status $exit_status)"
+    check "Escape ends it with status 0 (status $exit_status)" [ "$exit_status" = 0 ]
 }

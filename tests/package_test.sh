@@ -11,20 +11,21 @@ source "$here/harness.sh"
 project=$(dirname "$here")
 
 deb=$("$project/scripts/package" "$work/deb" | tail -n 1)
-check $([ -f "$deb" ]; echo $?) "scripts/package writes $(basename "$deb") ($(stat -c %s "$deb" 2>/dev/null) bytes)"
+check "scripts/package writes $(basename "$deb") ($(stat -c %s "$deb" 2>/dev/null) bytes)" [ -f "$deb" ]
 lintian -I --pedantic "$deb" >"$work/lintian" 2>&1
 status=$?
-check $([ $status = 0 ] && ! grep -q '^E:' "$work/lintian"; echo $?) "lintian reports no error (status $status)"
+check "lintian runs (status $status)" [ $status = 0 ]
+check "lintian reports no error" fails grep -q '^E:' "$work/lintian"
 sed 's/^/     /' "$work/lintian"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 for path in /usr/games/racer /usr/lib/games/racer/racer /usr/share/games/racer/Data/Textures/Car.bmp \
     /usr/share/applications/racer.desktop /usr/share/icons/hicolor/48x48/apps/racer.png \
     /usr/share/icons/hicolor/64x64/apps/racer.png /usr/share/icons/hicolor/128x128/apps/racer.png \
     /usr/share/man/man6/racer.6.gz /usr/share/doc/racer/copyright /usr/share/doc/racer/changelog.gz; do
-    check $(grep -qx "$path" "$work/files"; echo $?) "the package holds $path"
+    check "the package holds $path" grep -qx "$path" "$work/files"
 done
-dpkg-deb -f "$deb" Depends | grep -q 'liballegro4.4'
-check $? "its dependencies come from the executable: $(dpkg-deb -f "$deb" Depends)"
+check "its dependencies come from the executable: $(dpkg-deb -f "$deb" Depends)" \
+    grep -q 'liballegro4.4' <(dpkg-deb -f "$deb" Depends)
 
 # An installation under any prefix finds its own data.
 cmake --install "$project/build-package" --prefix "$work/prefix" >/dev/null

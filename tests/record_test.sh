@@ -34,7 +34,7 @@ for run in $(seq "$runs"); do
     "$record" "$work/drive.keys" >"$work/out" 2>"$work/err" &
     game_pid=$!
     window=$(find_window car_record 10)
-    [ -n "$window" ] || { check 1 "car_record opens its window"; cat "$work/err"; break; }
+    check "run $run: car_record opens its window" [ -n "$window" ] || { cat "$work/err"; break; }
     sleep 0.5
     xdotool mousemove 1000 700 # the pointer off the window
     focus_window "$window"
@@ -46,14 +46,14 @@ for run in $(seq "$runs"); do
     press Escape
     wait_exit "$game_pid"
     changes=$(printf '%s\n' "${actions[@]}" | grep -c '^key')
-    steps=$(grep -vc '^#' "$work/drive.keys")
+    steps=$(script_steps "$work/drive.keys")
     "$trace" --frame "$work/trace.bmp" <"$work/drive.keys" >"$work/trace.out"
-    at=$(tail -n 1 "$work/trace.out" | awk '{printf "car at (%.0f, %.0f), angle %s", $8, $9, $4}')
-    same=1
-    cmp -s <(tail -c +55 "$work/window.bmp") <(tail -c +55 "$work/trace.bmp") && same=0
-    check $([ "$exit_status" = 0 ] && [ $same = 0 ] && [ "$steps" -ge 1200 ]; echo $?) \
-        "run $run (seed $seed): $changes key changes, $steps steps recorded, status $exit_status; the replay ends on the window's picture ($at)"
-    [ $same = 0 ] || cp "$work/drive.keys" "$work/window.bmp" "$work/trace.bmp" /tmp/ 2>/dev/null
+    at=$(printf "car at (%.0f, %.0f), angle %s" "$(trace_value "$work/trace.out" x)" \
+        "$(trace_value "$work/trace.out" y)" "$(trace_value "$work/trace.out" angle)")
+    check "run $run (seed $seed): $changes key changes, $steps steps recorded, status $exit_status" \
+        [ "$exit_status" = 0 -a "$steps" -ge 1200 ]
+    check "run $run: the replay ends on the window's picture ($at)" same_pixels "$work/window.bmp" "$work/trace.bmp" ||
+        cp "$work/drive.keys" "$work/window.bmp" "$work/trace.bmp" /tmp/ 2>/dev/null
 done
 
 # Nothing lost: a killed recorder keeps all but its last second; SIGTERM ends it as Escape does.
@@ -65,21 +65,22 @@ for signal in KILL TERM; do
     sleep 3
     kill -s "$signal" "$game_pid"
     wait_exit "$game_pid"
-    kept=$(grep -vc '^#' "$work/killed.keys")
+    kept=$(script_steps "$work/killed.keys")
     if [ "$signal" = KILL ]; then
-        check $([ "$kept" -ge 110 ]; echo $?) "killed after 3 s, the file keeps $kept steps (at least 2 s of them)"
+        check "killed after 3 s, the file keeps $kept steps (at least 2 s of them)" [ "$kept" -ge 110 ]
     else
-        check $([ "$exit_status" = 0 ] && [ "$kept" -ge 170 ]; echo $?) \
-            "SIGTERM after 3 s: status $exit_status, $kept steps kept"
+        check "SIGTERM after 3 s: status $exit_status, $kept steps kept" [ "$exit_status" = 0 -a "$kept" -ge 170 ]
     fi
 done
 
 # A path that cannot be created, and an existing file, fail before any window opens.
 "$record" "$work/no/such/folder/x.keys" >/dev/null 2>"$work/err"
-check $([ $? = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "no/such/folder/x.keys: No such file" "$work/err"; echo $?) \
-    "an impossible path: $(cat "$work/err")"
+status=$?
+check "an impossible path gives status 1 (got $status) and one line" [ $status = 1 -a "$(wc -l <"$work/err")" = 1 ]
+check "the line names the path and the cause: $(cat "$work/err")" grep -q "no/such/folder/x.keys: No such file" "$work/err"
 echo kept >"$work/kept.keys"
 "$record" "$work/kept.keys" >/dev/null 2>"$work/err"
-check $([ $? = 1 ] && [ "$(cat "$work/kept.keys")" = kept ]; echo $?) "an existing file is kept: $(cat "$work/err")"
+status=$?
+check "an existing file is kept, status 1 (got $status): $(cat "$work/err")" [ $status = 1 -a "$(cat "$work/kept.keys")" = kept ]
 
 finish

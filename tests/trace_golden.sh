@@ -1,27 +1,50 @@
 #!/usr/bin/env bash
 # car_trace against its golden traces, its script errors and its --frame output.
 #
-#   trace_golden.sh CAR_TRACE     (run from the folder that holds Data/ and tests/)
+#   trace_golden.sh CAR_TRACE            check every golden trace
+#   trace_golden.sh CAR_TRACE --write    write every golden trace from this car_trace,
+#                                        showing what changed in each
+# (run from the folder that holds Data/ and tests/)
 set -u
 trace=$(realpath "$1")
+mode=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
+
+if [ "$mode" = --write ]; then
+    for keys in "$here"/golden/*.keys; do
+        golden=${keys%.keys}.out
+        "$trace" <"$keys" >"$work/new" || { echo "car_trace failed on $keys"; exit 1; }
+        if cmp -s "$work/new" "$golden"; then
+            echo "unchanged $(basename "$golden")"
+        else
+            first=$(cmp "$golden" "$work/new" 2>/dev/null | sed -n 's/.* line \([0-9]*\)$/\1/p')
+            echo "changed   $(basename "$golden"): $(diff "$golden" "$work/new" | grep -c '^>') of" \
+                "$(wc -l <"$work/new") lines, the first at line ${first:-?}" \
+                "(step $(sed -n "${first:-1}p" "$work/new" | cut -d' ' -f1)); git diff shows them"
+            cp "$work/new" "$golden"
+        fi
+    done
+    exit 0
+fi
+[ -z "$mode" ] || { echo "usage: trace_golden.sh CAR_TRACE [--write]" >&2; exit 2; }
 
 for keys in "$here"/golden/*.keys; do
     name=$(basename "$keys" .keys)
     "$trace" <"$keys" >"$work/$name.out" 2>"$work/err"
     status=$?
     diff -u "${keys%.keys}.out" "$work/$name.out" >"$work/diff"
-    check $([ $status = 0 ] && [ ! -s "$work/diff" ]; echo $?) "golden trace $name"
+    check "golden trace $name (status $status)" [ $status = 0 -a ! -s "$work/diff" ]
     [ -s "$work/diff" ] && head -n 20 "$work/diff"
 done
 
+# A bad line stops car_trace with status 2 and one line that names its number and cause.
 expect_script_error() { # expect_script_error NAME LINE WORD < input
     "$trace" >/dev/null 2>"$work/err"
     local status=$?
-    grep -q -- "line $2: .*$3" "$work/err"
-    check $([ $status = 2 ] && [ $? = 0 ] && [ "$(wc -l <"$work/err")" = 1 ]; echo $?) \
-        "$1: status $status, $(head -c 120 "$work/err")"
+    check "$1: status 2 (got $status)" [ $status = 2 ]
+    check "$1: one line naming line $2 and $3: $(head -c 120 "$work/err")" \
+        grep -q -- "^car_trace: line $2: .*$3" "$work/err"
 }
 printf 'U\n# fine\nUX\n' | expect_script_error "unknown key letter" 3 "'X'"
 printf '.\n= speed 1 wheels 4\n' | expect_script_error "unknown field" 2 "wheels"
@@ -37,37 +60,38 @@ printf '= x\n' | expect_script_error "missing value" 1 "x"
 counter_at_end() { # counter_at_end NAME COLUMN WANT < input
     "$trace" >"$work/out" 2>"$work/err"
     local status=$? got
-    got=$(tail -n 1 "$work/out" | cut -d' ' -f"$2")
-    check $([ $status = 0 ] && [ ! -s "$work/err" ] && [ "$got" = "$3" ]; echo $?) \
-        "$1: status $status, counter $got $(head -c 120 "$work/err")"
+    got=$(trace_value "$work/out" "$2")
+    check "$1: status $status, $2 $got $(head -c 120 "$work/err")" [ $status = 0 -a ! -s "$work/err" -a "$got" = "$3" ]
 }
-printf '=leftTurn 2147483647 speed 9e8\nL\n' | counter_at_end "left counter at the top" 6 2147483647
-printf '=rightTurn 2147483647 speed 9e8\nR\n' | counter_at_end "right counter at the top" 7 2147483647
-printf '= speed 3.4e38 leftTurn 2147483646\nL\nL\n' | counter_at_end "left counter reaching the top" 6 2147483647
+printf '=leftTurn 2147483647 speed 9e8\nL\n' | counter_at_end "left counter at the top" leftTurn 2147483647
+printf '=rightTurn 2147483647 speed 9e8\nR\n' | counter_at_end "right counter at the top" rightTurn 2147483647
+printf '= speed 3.4e38 leftTurn 2147483646\nL\nL\n' | counter_at_end "left counter reaching the top" leftTurn 2147483647
 
 "$trace" --bogus </dev/null >/dev/null 2>"$work/err"
-check $([ $? = 2 ]; echo $?) "unknown option: $(cat "$work/err")"
+status=$?
+check "an unknown option gives status 2 (got $status): $(cat "$work/err")" [ $status = 2 ]
 
-# --frame saves what the last step drew; with no step, the black buffer.
+# --frame saves what the last step showed; with no step, the black screen.
 "$trace" --frame "$work/none.bmp" </dev/null >/dev/null
 size=$(stat -c %s "$work/none.bmp" 2>/dev/null || echo 0)
 nonzero=$(tail -c +55 "$work/none.bmp" | tr -d '\0' | wc -c)
-check $([ "$size" = $((54 + 840 * 640 * 3)) ] && [ "$nonzero" = 0 ]; echo $?) \
-    "--frame with no step saves an 840x640 24-bit black picture ($size bytes)"
+check "--frame with no step saves an 840x640 24-bit black picture ($size bytes)" \
+    [ "$size" = $((54 + 840 * 640 * 3)) -a "$nonzero" = 0 ]
 printf 'U\nU\n' | "$trace" --frame "$work/two.bmp" >/dev/null
 nonzero=$(tail -c +55 "$work/two.bmp" | tr -d '\0' | wc -c)
-check $([ "$nonzero" -gt 1000 ]; echo $?) "--frame after steps holds the car and the readout"
+check "--frame after steps holds the car and the readout ($nonzero bytes not black)" [ "$nonzero" -gt 1000 ]
 printf 'U\n' | "$trace" --frame "$work/no/such/dir/f.bmp" >/dev/null 2>"$work/err"
-check $([ $? = 1 ] && grep -q "cannot write" "$work/err"; echo $?) "--frame to an unwritable path: $(cat "$work/err")"
+status=$?
+check "--frame to an unwritable path gives status 1 (got $status)" [ $status = 1 ]
+check "--frame to an unwritable path says so: $(cat "$work/err")" grep -q "cannot write" "$work/err"
 
 # A missing or bad car image stops it before any step, with status 1 and one line.
-source "$here/bad_images.sh"
 for name in $(make_bad_images "$work/bad" "$PWD/Data/Textures/Car.bmp"); do
     (cd "$work/bad/$name" && timeout 5 "$trace" </dev/null >/dev/null 2>"$work/err")
     status=$?
-    check $([ $status = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] &&
-            grep -q "cannot load Data/Textures/Car.bmp: " "$work/err"; echo $?) \
-        "car image $name: status $status, $(cat "$work/err")"
+    check "car image $name: status $status, $(cat "$work/err")" \
+        [ $status = 1 -a "$(wc -l <"$work/err")" = 1 ]
+    check "car image $name: the line names the image" grep -q "cannot load Data/Textures/Car.bmp: " "$work/err"
 done
 
 finish

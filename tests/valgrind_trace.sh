@@ -5,8 +5,7 @@
 #   valgrind_trace.sh CAR_TRACE     (run from the folder that holds Data/)
 set -u
 trace=$(realpath "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/harness.sh"
 
 # 10,000 steps: turns both ways at speed, a long straight off the window, reversing.
 {
@@ -23,12 +22,10 @@ steps=$(($(wc -l <"$work/trace.out") - 2))
 errors=$(sed -n 's/.*ERROR SUMMARY: \([0-9]*\) errors.*/\1/p' "$work/valgrind.log")
 lost=$(sed -n 's/.*definitely lost: \([0-9,]*\) bytes.*/\1/p' "$work/valgrind.log")
 grep -q "All heap blocks were freed" "$work/valgrind.log" && lost=0
-echo "steps $steps, status $status, errors ${errors:-?}, definitely lost ${lost:-?} bytes"
-grep -E "ERROR SUMMARY|definitely lost|in use at exit" "$work/valgrind.log"
-if [ "$status" = 0 ] && [ "$steps" = 10000 ] && [ "$errors" = 0 ] && [ "$lost" = 0 ]; then
-    echo "ok   valgrind memcheck over car_trace"
-    exit 0
-fi
-echo "FAIL valgrind memcheck over car_trace"
-cat "$work/valgrind.log" | head -n 80
-exit 1
+grep -E "ERROR SUMMARY|definitely lost|in use at exit" "$work/valgrind.log" | sed 's/^/     /'
+check "car_trace under memcheck ends with status 0 (got $status) after all 10000 steps (got $steps)" \
+    [ "$status" = 0 -a "$steps" = 10000 ]
+check "memcheck finds no error (${errors:-?})" [ "${errors:-}" = 0 ]
+check "no byte is definitely lost (${lost:-?})" [ "${lost:-}" = 0 ]
+[ "$failures" = 0 ] || head -n 80 "$work/valgrind.log"
+finish

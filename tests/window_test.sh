@@ -18,23 +18,23 @@ start_xvfb "$work/xvfb.log" || exit 1
 "$game" >"$work/out" 2>"$work/err" &
 game_pid=$!
 window=$(find_window racer 10)
-check $([ -n "$window" ]; echo $?) "the game opens a window named racer"
+check "the game opens a window named racer" [ -n "$window" ]
 if [ -z "$window" ]; then cat "$work/err"; exit 1; fi
 sleep 0.5 # the library creates the window small, then sets the mode's size
 size=$(window_size "$window")
-check $([ "$size" = 840x640 ]; echo $?) "the window is 840x640 (got $size)"
-check $(kill -0 "$game_pid" 2>/dev/null; echo $?) "the game keeps running"
+check "the window is 840x640 (got $size)" [ "$size" = 840x640 ]
+check "the game keeps running" kill -0 "$game_pid"
 read -r _ _ red0 min0 max0 readout0 < <("$probe" "$window" --save "$work/start.bmp")
-check $([ "$red0" -gt 0 ] && [ "$min0" -eq 50 ] && [ "$max0" -eq 150 ]; echo $?) \
-    "at start the red outline spans x 50..150 (got $min0..$max0, $red0 pixels)"
+check "at start the red outline spans x 50..150 (got $min0..$max0, $red0 pixels)" \
+    [ "$red0" -gt 0 -a "$min0" -eq 50 -a "$max0" -eq 150 ]
 
 focus_window "$window"
 xdotool keydown Up; sleep 1; xdotool keyup Up
 sleep 0.3
 read -r _ _ red1 min1 max1 readout1 < <("$probe" "$window" --save "$work/driven.bmp")
-check $([ "$red1" -gt 0 ] && [ "$min1" -gt 150 ]; echo $?) \
-    "after Up for a second the outline lies right of the start (x $min1..$max1)"
-check $([ "$readout1" != "$readout0" ]; echo $?) "the readout changed from its all-zero start"
+check "after Up for a second the outline lies right of the start (x $min1..$max1)" \
+    [ "$red1" -gt 0 -a "$min1" -gt 150 ]
+check "the readout changed from its all-zero start" [ "$readout1" != "$readout0" ]
 [ -n "${WINDOW_TEST_SHOTS:-}" ] && cp "$work/start.bmp" "$work/driven.bmp" "$WINDOW_TEST_SHOTS"/
 
 start=$(now)
@@ -42,8 +42,8 @@ xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
 wait_exit "$game_pid"
 status=$exit_status
 elapsed=$(( ($(now) - start) / 1000 ))
-check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ]; echo $?) \
-    "Escape ends the game with status 0 in ${elapsed} ms (status $status)"
+check "Escape ends the game with status 0 in ${elapsed} ms (status $status)" \
+    [ "$status" = 0 -a "$elapsed" -le 2000 ]
 
 # --- The window's close button ends it as Escape does. ---
 "$game" >"$work/out" 2>"$work/err" &
@@ -55,8 +55,9 @@ start=$(now)
 wait_exit "$game_pid"
 status=$exit_status
 elapsed=$(( ($(now) - start) / 1000 ))
-check $([ "$status" = 0 ] && [ "$elapsed" -le 2000 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ]; echo $?) \
-    "WM_DELETE_WINDOW ends the game with status 0 in ${elapsed} ms, printing nothing (status $status)"
+check "WM_DELETE_WINDOW ends the game with status 0 in ${elapsed} ms (status $status)" \
+    [ "$status" = 0 -a "$elapsed" -le 2000 ]
+check "closed, it prints nothing" [ ! -s "$work/out" -a ! -s "$work/err" ]
 
 # --- Ctrl+C (SIGINT) and SIGTERM end it as Escape does, instead of the library's crash. ---
 for signal in INT TERM; do
@@ -66,28 +67,25 @@ for signal in INT TERM; do
     sleep 0.3
     kill -s "$signal" "$game_pid"
     wait_exit "$game_pid"
-    check $([ "$exit_status" = 0 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ]; echo $?) \
-        "SIG$signal ends the game with status $exit_status, printing nothing $(head -c 100 "$work/err")"
+    check "SIG$signal ends the game with status 0 (status $exit_status), printing nothing $(head -c 100 "$work/err")" \
+        [ "$exit_status" = 0 -a ! -s "$work/out" -a ! -s "$work/err" ]
 done
 
 # --- Start-ups that must fail with status 1 and one line naming the cause. ---
 expect_failure() { # expect_failure NAME WORDS FOLDER [env args...]
     local name=$1 words=$2 folder=$3
     shift 3
-    local t0 code lines
+    local t0 code
     t0=$(now)
     (cd "$folder" && timeout 5 env "$@" "$game" >"$work/out" 2>"$work/err")
     code=$?
     local ms=$(( ($(now) - t0) / 1000 ))
-    lines=$(wc -l <"$work/err")
-    grep -q -- "$words" "$work/err"
-    local named=$?
-    check $([ "$code" = 1 ] && [ "$lines" = 1 ] && [ "$named" = 0 ] && [ "$ms" -le 2000 ]; echo $?) \
-        "$name: status $code in $ms ms: $(head -c 200 "$work/err")"
+    check "$name: status $code in $ms ms, $(wc -l <"$work/err") line: $(head -c 200 "$work/err")" \
+        [ "$code" = 1 -a "$(wc -l <"$work/err")" = 1 -a "$ms" -le 2000 ]
+    check "$name: the line names the cause" grep -q -- "$words" "$work/err"
 }
 
 expect_failure "no display" "display" "$PWD" -u DISPLAY
-source "$here/bad_images.sh"
 for name in $(make_bad_images "$work/bad" "$PWD/Data/Textures/Car.bmp"); do
     expect_failure "car image $name" "cannot load Data/Textures/Car.bmp: " "$work/bad/$name"
 done

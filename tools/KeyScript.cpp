@@ -1,7 +1,5 @@
 #include "tools/KeyScript.h"
 
-#include <allegro.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -17,11 +15,9 @@ struct KeyName
 {
     uint8_t bit;
     char letter;
-    int scancode;
 };
 constexpr KeyName kKeys[] = {
-    {kKeyUp, 'U', KEY_UP},     {kKeyDown, 'D', KEY_DOWN},   {kKeyLeft, 'L', KEY_LEFT},
-    {kKeyRight, 'R', KEY_RIGHT}, {kKeySpace, 'S', KEY_SPACE},
+    {kKeyUp, 'U'}, {kKeyDown, 'D'}, {kKeyLeft, 'L'}, {kKeyRight, 'R'}, {kKeySpace, 'S'},
 };
 
 struct FieldName
@@ -211,21 +207,6 @@ std::string KeyLetters(uint8_t keys)
         if ((keys & k.bit) != 0)
             letters.push_back(k.letter);
     return letters.empty() ? "." : letters;
-}
-
-uint8_t HeldKeys()
-{
-    uint8_t keys = 0;
-    for (const KeyName& k : kKeys)
-        if (key[k.scancode] != 0)
-            keys |= k.bit;
-    return keys;
-}
-
-void HoldKeys(uint8_t keys)
-{
-    for (const KeyName& k : kKeys)
-        key[k.scancode] = (keys & k.bit) != 0 ? 1 : 0;
 }
 
 std::string ScriptHeader(const char* tool)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/DrivingKeys.h"
+
 class CPlayerCar;
 
 // The key-script format that car_trace, car_record and car_play share. One line a step:
@@ -12,16 +14,6 @@ class CPlayerCar;
 // a step with no key. A line starting with '#' is a comment; "= FIELD VALUE ..." sets car
 // fields (speed direction angle angleGap x y: floats; leftTurn rightTurn: whole numbers)
 // and takes no step.
-
-/// The keys of one step, one bit each.
-enum KeyBits : uint8_t
-{
-    kKeyUp = 1,
-    kKeyDown = 2,
-    kKeyLeft = 4,
-    kKeyRight = 8,
-    kKeySpace = 16,
-};
 
 /// One car field given a value by a set line.
 struct FieldSetting
@@ -82,12 +74,6 @@ void ApplySettings(const ScriptLine& line, CPlayerCar& car);
 
 /// The keys as a script line's letters, in the order U D L R S; "." for none.
 std::string KeyLetters(uint8_t keys);
-
-/// The keys held now in the library's key-state array.
-uint8_t HeldKeys();
-
-/// Sets the library's key-state entries of the five driving keys to `keys`.
-void HoldKeys(uint8_t keys);
 
 /// The comment lines a recorded script opens with: what wrote it and when (UTC).
 std::string ScriptHeader(const char* tool);

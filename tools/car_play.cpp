@@ -20,13 +20,12 @@
 #include <string>
 #include <vector>
 
-#include "actors/PlayerCar.h"
 #include "app/FrameLoop.h"
-#include "app/Globals.h"
+#include "app/GameStep.h"
 #include "app/Startup.h"
-#include "engine/Engine.h"
+#include "engine/GameScene.h"
+#include "shared/Globals.h"
 #include "tools/KeyScript.h"
-#include "tools/StillKeyboard.h"
 #include "tools/ToolArgs.h"
 #include "tools/ToolClock.h"
 
@@ -50,9 +49,8 @@ public:
         TakeCommands();
         if (m_paused && m_singleSteps == 0)
             return;
-        CPlayerCar& car = *static_cast<CPlayerCar*>(g_engine->m_actors->back());
         while (m_next < m_script.size() && !m_script[m_next].isStep)
-            ApplySettings(m_script[m_next++], car);
+            ApplySettings(m_script[m_next++], *CGameScene::PlayerCar());
         if (m_next == m_script.size())
         {
             if (m_exitAtEnd)
@@ -63,7 +61,7 @@ public:
             --m_singleSteps;
         const int owed = g_ticks.load();
         m_mostOwed = owed > m_mostOwed ? owed : m_mostOwed;
-        StepWithStillKeyboard(&m_script[m_next++].keys);
+        m_step.RunHolding(m_script[m_next++].keys);
         ++m_steps;
         m_playedSeconds = SecondsSince(m_start) - m_pausedSeconds;
     }
@@ -98,6 +96,8 @@ private:
         }
     }
 
+    // Still: the script's keys are set under the screen lock, so the keyboard's never reach the car.
+    CGameStep m_step{FrameStepOptions{.show = true, .stillKeyboard = true}};
     const std::vector<ScriptLine>& m_script;
     bool m_exitAtEnd;
     size_t m_next = 0;

@@ -21,10 +21,9 @@
 #include <string>
 
 #include "app/FrameLoop.h"
-#include "app/Globals.h"
+#include "app/GameStep.h"
 #include "app/Startup.h"
 #include "tools/KeyScript.h"
-#include "tools/StillKeyboard.h"
 #include "tools/ToolArgs.h"
 #include "tools/ToolClock.h"
 
@@ -43,8 +42,8 @@ public:
 
     void Run() override
     {
-        const uint8_t keys = StepWithStillKeyboard(nullptr);
-        std::fputs(KeyLetters(keys).c_str(), m_out);
+        m_step.Run();
+        std::fputs(KeyLetters(m_step.KeysRead()).c_str(), m_out);
         std::fputc('\n', m_out);
         if (SecondsSince(m_lastFlush) >= kFlushEvery)
         {
@@ -54,6 +53,7 @@ public:
     }
 
 private:
+    CGameStep m_step{FrameStepOptions{.show = true, .stillKeyboard = true}};
     FILE* m_out;
     std::chrono::steady_clock::time_point m_lastFlush = std::chrono::steady_clock::now();
 };

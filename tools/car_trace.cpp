@@ -6,26 +6,25 @@
 //
 // The script is a key script (tools/KeyScript.h): a line a step, '#' comments, '=' lines
 // that set car fields. --frame saves the last step's picture; --frames saves the picture
-// of every Nth step and of the last one as DIR/step-NNNNNN.bmp.
+// of every Nth step and of the last one as DIR/step-NNNNNN.bmp. Every step is the game's
+// own frame step, shown on a screen in memory when pictures are asked for: they are the
+// pictures the window shows. The trace's columns are defined in tools/Trace.cpp.
 // Exit status: 0 done, 1 a start-up or output failure, 2 a bad script or command line.
 
 #include <allegro.h>
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cinttypes>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "actors/PlayerCar.h"
-#include "app/Globals.h"
+#include "app/GameStep.h"
 #include "app/Startup.h"
-#include "engine/Engine.h"
-#include "engine/IScene.h"
+#include "engine/GameScene.h"
 #include "tools/KeyScript.h"
+#include "tools/Trace.h"
 
 namespace
 {
@@ -38,51 +37,13 @@ struct Session
     ~Session() { StopGame(); }
 };
 
-CPlayerCar& Car()
-{
-    return *static_cast<CPlayerCar*>(g_engine->m_actors->back());
-}
-
-void PrintHeader()
-{
-    std::printf("step speed direction angle angleGap leftTurn rightTurn x y m0 m1 m4 m5"
-                " wx0 wy0 wx1 wy1 wx2 wy2 wx3 wy3 a0 b0 c0 a1 b1 c1 a2 b2 c2 a3 b3 c3\n");
-}
-
-void PrintState(long step, const CPlayerCar& car)
-{
-    auto f = [](float v) { std::printf(" %.9g", static_cast<double>(v)); };
-    std::printf("%ld", step);
-    f(car.m_speed);
-    f(car.m_direction);
-    f(car.m_angle);
-    f(car.m_angleGap);
-    std::printf(" %" PRId32 " %" PRId32, car.m_leftTurn, car.m_rightTurn);
-    f(car.m_position.x);
-    f(car.m_position.y);
-    for (int i : {0, 1, 4, 5})
-        f(car.m_transform[i]);
-    for (const Vector4& v : car.m_worldVertices)
-    {
-        f(v.x);
-        f(v.y);
-    }
-    for (uint32_t i = 0; i < car.m_vertexCount; ++i)
-    {
-        f(car.m_edgeA[i]);
-        f(car.m_edgeB[i]);
-        f(car.m_edgeC[i]);
-    }
-    std::printf("\n");
-}
-
-/// Writes the picture the latest step drew as DIR/step-NNNNNN.bmp. False if it cannot.
+/// Writes the picture the latest step showed as DIR/step-NNNNNN.bmp. False if it cannot.
 bool SaveFrame(const std::string& folder, long step)
 {
     char name[32];
     std::snprintf(name, sizeof name, "/step-%06ld.bmp", step);
     const std::string path = folder + name;
-    if (save_bmp(path.c_str(), g_buffer, nullptr) == 0)
+    if (save_bmp(path.c_str(), screen, nullptr) == 0)
         return true;
     std::fprintf(stderr, "%s: cannot write %s\n", kName, path.c_str());
     return false;
@@ -128,36 +89,35 @@ int main(int argc, char* argv[])
         }
     }
 
-    if (!StartHeadless(kName))
+    // Pictures are shown on a screen in memory only when they are asked for.
+    const bool pictures = framePath != nullptr || framesFolder != nullptr;
+    if (!StartHeadless(kName, pictures ? HeadlessScreen::kMemory : HeadlessScreen::kNone))
         return 1;
     Session session;
+    CPlayerCar& car = *CGameScene::PlayerCar();
+    CGameStep step(FrameStepOptions{.show = pictures});
 
-    PrintHeader();
-    PrintState(0, Car());
+    std::printf("%s\n", TraceHeader().c_str());
+    PrintTraceLine(stdout, 0, car);
 
     CKeyScriptReader reader(stdin);
     ScriptLine line;
-    long step = 0;
+    long steps = 0;
     bool lastSaved = true;
     while (reader.Next(line))
     {
         if (!line.isStep)
         {
-            ApplySettings(line, Car());
+            ApplySettings(line, car);
             continue;
         }
-        HoldKeys(line.keys);
-        // The loop clears after each step; clearing before the next one instead leaves the
-        // last step's picture in the buffer for --frame, and every step still starts on black.
-        if (step > 0)
-            clear_to_color(g_buffer, makecol(0, 0, 0));
-        g_engine->m_sceneManager->Current()->Update();
-        ++step;
-        PrintState(step, Car());
+        step.RunHolding(line.keys);
+        ++steps;
+        PrintTraceLine(stdout, steps, car);
         lastSaved = false;
-        if (framesFolder != nullptr && step % every == 0)
+        if (framesFolder != nullptr && steps % every == 0)
         {
-            if (!SaveFrame(framesFolder, step))
+            if (!SaveFrame(framesFolder, steps))
                 return 1;
             lastSaved = true;
         }
@@ -167,9 +127,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s: %s\n", kName, reader.Error().c_str());
         return 2;
     }
-    if (framesFolder != nullptr && !lastSaved && !SaveFrame(framesFolder, step))
+    if (framesFolder != nullptr && !lastSaved && !SaveFrame(framesFolder, steps))
         return 1;
-    if (framePath != nullptr && save_bmp(framePath, g_buffer, nullptr) != 0)
+    // With no step at all the screen is still black, as the window is before the first.
+    if (framePath != nullptr && save_bmp(framePath, screen, nullptr) != 0)
     {
         std::fprintf(stderr, "%s: cannot write %s\n", kName, framePath);
         return 1;

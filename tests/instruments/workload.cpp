@@ -18,11 +18,12 @@
 #include <vector>
 
 #include "actors/PlayerCar.h"
+#include "app/DrivingKeys.h"
 #include "app/FrameLoop.h"
-#include "app/Globals.h"
+#include "app/GameStep.h"
 #include "app/Startup.h"
-#include "engine/Engine.h"
-#include "tools/KeyScript.h"
+#include "engine/GameScene.h"
+#include "shared/Globals.h"
 
 namespace
 {
@@ -57,10 +58,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: racer_workload car_step|frame_step|memcpy_frame\n");
         return 2;
     }
-    if (!StartHeadless("racer_workload"))
+    if (!StartHeadless("racer_workload", HeadlessScreen::kMemory))
         return 1;
-    screen = create_bitmap(kScreenWidth, kScreenHeight);
-    CPlayerCar& car = *static_cast<CPlayerCar*>(g_engine->m_actors->back());
+    CPlayerCar& car = *CGameScene::PlayerCar();
     std::vector<unsigned char> from(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4, 1), to(from.size());
     int counted = kSteps;
 
@@ -96,8 +96,6 @@ int main(int argc, char* argv[])
         counted = 1;
     }
     std::printf("%d %u\n", counted, static_cast<unsigned>(to[to.size() / 2]));
-    destroy_bitmap(screen);
-    screen = nullptr;
     StopGame();
     return 0;
 }

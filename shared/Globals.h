@@ -1,5 +1,10 @@
 #pragma once
 
+// The game's global state, shared by every layer: the engine finds its registry here, the
+// geometry and the actors draw into the back buffer, the actors draw the car image. The
+// application shell (app/) defines it, sets it once at start-up and releases it at teardown;
+// nothing below app/ includes anything of app/.
+
 #include <atomic>
 #include <cstdint>
 
@@ -18,18 +23,9 @@ extern BITMAP* g_buffer;
 /// The car sprite loaded from Data/Textures/Car.bmp; owned by start-up and teardown.
 extern BITMAP* g_carBitmap;
 
-/// Set when the window's close button is clicked (or a tool is done): the frame loop
-/// then ends as it does on Escape. Written from the library's own thread.
+/// Set when the window's close button is clicked, on SIGINT or SIGTERM, or when a tool is
+/// done: the frame loop then ends as it does on Escape. Written from other threads.
 extern std::atomic<bool> g_quitRequested;
-
-/// The 60 Hz timer callback, run on the library's timer thread: one more step owed.
-void TickHandler();
-
-/// The close-button callback, run on the library's input thread: asks the loop to end.
-void CloseButtonHandler();
-
-/// The SIGINT and SIGTERM handler: asks the loop to end (a lock-free store, signal-safe).
-void QuitSignalHandler(int signal);
 
 constexpr int kScreenWidth = 840;  ///< pixels
 constexpr int kScreenHeight = 640; ///< pixels

@@ -1,0 +1,31 @@
+#include "app/GameStep.h"
+
+#include <allegro.h>
+
+#include "app/DrivingKeys.h"
+#include "engine/Engine.h"
+#include "engine/IScene.h"
+#include "shared/Globals.h"
+
+void CGameStep::Step(const uint8_t* hold)
+{
+    const bool still = m_options.stillKeyboard;
+    if (still)
+        acquire_screen();
+    if (hold != nullptr)
+        HoldKeys(*hold);
+
+    // The scene is looked up afresh every step: a SetScene takes effect at the next one.
+    g_engine->m_sceneManager->Current()->Update();
+    m_keysRead = HeldKeys();
+
+    if (m_options.show)
+    {
+        if (!still)
+            acquire_screen();
+        blit(g_buffer, screen, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
+    }
+    if (still || m_options.show)
+        release_screen();
+    clear_to_color(g_buffer, makecol(0, 0, 0));
+}
