@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include "app/DrivingKeys.h"
+#include "app/WindowLink.h"
 #include "engine/Engine.h"
 #include "engine/IScene.h"
 #include "shared/Globals.h"
@@ -12,6 +13,9 @@ void CGameStep::Step(const uint8_t* hold)
     const bool still = m_options.stillKeyboard;
     if (still)
         acquire_screen();
+    // Under the still keyboard's lock when there is one: what it takes is what the car reads.
+    if (m_options.immediateDisplay)
+        TakeWaitingInput();
     if (hold != nullptr)
         HoldKeys(*hold);
 
@@ -27,5 +31,8 @@ void CGameStep::Step(const uint8_t* hold)
     }
     if (still || m_options.show)
         release_screen();
+    // The picture leaves now rather than on the library's next pass.
+    if (m_options.show && m_options.immediateDisplay)
+        SendDrawing();
     clear_to_color(g_buffer, makecol(0, 0, 0));
 }

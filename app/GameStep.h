@@ -15,14 +15,20 @@ struct FrameStepOptions
     /// thread does not run meanwhile, so the car reads one unchanging key state and
     /// KeysRead() is that state. Needs a real screen. Recordings rely on it.
     bool stillKeyboard = false;
+
+    /// Take the window's waiting input just before the keys are read, and send the
+    /// picture to the X server as soon as it is blitted, instead of leaving both to the
+    /// library's next 10 ms pass (WindowLink.h). Off only to measure what it saves.
+    bool immediateDisplay = true;
 };
 
 /// The game's frame step, the one place that fixes the order of a step:
 ///   1. with a still keyboard, the screen acquired (the library's input thread waits);
-///   2. the driving keys set to the ones given for this step, if any;
-///   3. the current scene's Update: every actor steps and draws itself into g_buffer;
-///   4. the picture shown: the whole of g_buffer blitted to `screen`;
-///   5. g_buffer cleared to black, so that every step starts from nothing.
+///   2. the input waiting at the window taken into `key`;
+///   3. the driving keys set to the ones given for this step, if any;
+///   4. the current scene's Update: every actor steps and draws itself into g_buffer;
+///   5. the picture shown: the whole of g_buffer blitted to `screen` and sent;
+///   6. g_buffer cleared to black, so that every step starts from nothing.
 /// The game runs it as it is; car_record, car_play and car_trace choose its options and
 /// its keys.
 class CGameStep : public IFrameStep

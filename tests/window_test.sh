@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The game in a real window under Xvfb, driven by real key events: it opens 840 x 640,
-# keeps running, drives right while Up is held, and exits 0 within 2 s of Escape. Also
-# the start-ups that must fail: no display, and a missing or bad car image.
+# keeps running, drives right while Up is held, and exits 0 within 2 s of Escape; its frame
+# step reads a key that has reached the window and sends its picture within the step.
+# Also the start-ups that must fail: no display, and a missing or bad car image.
 #
-#   window_test.sh GAME WINDOW_PROBE     (run from the folder that holds Data/)
+#   window_test.sh GAME WINDOW_PROBE WINDOW_STEP_TEST     (run from the folder that holds Data/)
 set -u
 game=$(realpath "$1")
 probe=$(realpath "$2")
+step_test=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
 
@@ -44,6 +46,13 @@ status=$exit_status
 elapsed=$(( ($(now) - start) / 1000 ))
 check "Escape ends the game with status 0 in ${elapsed} ms (status $status)" \
     [ "$status" = 0 -a "$elapsed" -le 2000 ]
+
+# --- The frame step takes waiting input and sends its picture itself (in a window of its own). ---
+"$step_test" >"$work/step.log" 2>&1
+status=$?
+check "a step reads the key that reached the window and sends its picture before it ends (status $status)" \
+    [ $status = 0 ]
+[ $status = 0 ] || grep -E "Failure|error|press [0-9]+:" "$work/step.log" | head -n 8
 
 # --- The window's close button ends it as Escape does. ---
 "$game" >"$work/out" 2>"$work/err" &

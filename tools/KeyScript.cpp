@@ -168,7 +168,7 @@ bool CKeyScriptReader::ParseSettings(size_t from, ScriptLine& line)
 int ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error)
 {
     const bool standardInput = std::strcmp(path, "-") == 0;
-    FILE* in = standardInput ? stdin : std::fopen(path, "r");
+    FILE* in = standardInput ? stdin : std::fopen(path, "rb");
     if (in == nullptr)
     {
         error = std::string("cannot read ") + path + ": " + std::strerror(errno);
@@ -214,7 +214,12 @@ std::string ScriptHeader(const char* tool)
     char when[64] = "an unknown time";
     const std::time_t now = std::time(nullptr);
     std::tm utc;
-    if (gmtime_r(&now, &utc) != nullptr)
+#ifdef _WIN32
+    const bool known = gmtime_s(&utc, &now) == 0; // Windows' C runtime has no gmtime_r
+#else
+    const bool known = gmtime_r(&now, &utc) != nullptr;
+#endif
+    if (known)
         std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", &utc);
     return std::string("# key script written by ") + tool + " on " + when +
            "\n# one line a frame step: the keys it read (U D L R S), '.' for none\n";

@@ -26,8 +26,7 @@
 #include "engine/GameScene.h"
 #include "shared/Globals.h"
 #include "tools/KeyScript.h"
-#include "tools/ToolArgs.h"
-#include "tools/ToolClock.h"
+#include "tools/ToolSupport.h"
 
 namespace
 {
@@ -115,6 +114,7 @@ private:
 
 int main(int argc, char* argv[])
 {
+    UseBinaryStandardStreams();
     bool exitAtEnd = false;
     const char* path = nullptr;
     if (!ReadFlagAndFile(argc, argv, "--exit", exitAtEnd, path))

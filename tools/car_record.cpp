@@ -24,14 +24,18 @@
 #include "app/GameStep.h"
 #include "app/Startup.h"
 #include "tools/KeyScript.h"
-#include "tools/ToolArgs.h"
-#include "tools/ToolClock.h"
+#include "tools/ToolSupport.h"
 
 namespace
 {
 
 constexpr const char* kName = "car_record";
 constexpr double kFlushEvery = 1.0; ///< seconds
+#ifdef O_BINARY
+constexpr int kBinary = O_BINARY; ///< Windows: lines end in "\n" alone, as everywhere
+#else
+constexpr int kBinary = 0;
+#endif
 
 /// The game's frame step with the keyboard held still, so that the one key state the car
 /// read is what is written.
@@ -73,13 +77,13 @@ int main(int argc, char* argv[])
     // Created before the window opens, so that a path that cannot be written fails first.
     // An existing file given with --force is emptied only once the game has started.
     bool created = true;
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | kBinary, 0644);
     if (fd < 0 && errno == EEXIST && force)
     {
-        fd = open(path, O_WRONLY);
+        fd = open(path, O_WRONLY | kBinary);
         created = false;
     }
-    FILE* out = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
     if (out == nullptr)
     {
         std::fprintf(stderr, "%s: cannot create %s: %s\n", kName, path,

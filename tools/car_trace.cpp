@@ -24,6 +24,7 @@
 #include "app/Startup.h"
 #include "engine/GameScene.h"
 #include "tools/KeyScript.h"
+#include "tools/ToolSupport.h"
 #include "tools/Trace.h"
 
 namespace
@@ -59,6 +60,7 @@ int Usage()
 
 int main(int argc, char* argv[])
 {
+    UseBinaryStandardStreams();
     const char* framePath = nullptr;
     const char* framesFolder = nullptr;
     long every = 1;
