@@ -100,9 +100,17 @@ start_xvfb() { # start_xvfb LOG
     xdpyinfo >/dev/null 2>&1 || { echo "FAIL Xvfb did not start"; cat "$1"; return 1; }
 }
 
-# Waits up to $2 seconds for the window named $1 and prints its id.
+# Waits up to $2 seconds for the window named $1 and prints its id. Looks again and again
+# rather than once with --sync: a search fails outright when a window it meets goes away
+# meanwhile, as Wine's short-lived windows do.
 find_window() { # find_window NAME SECONDS
-    timeout "$2" xdotool search --sync --name "^$1\$" 2>/dev/null | head -n 1
+    local deadline=$((SECONDS + $2)) id
+    while :; do
+        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
 }
 
 # The size of window $1 as WIDTHxHEIGHT.

@@ -21,7 +21,8 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 for path in /usr/games/racer /usr/lib/games/racer/racer /usr/share/games/racer/Data/Textures/Car.bmp \
     /usr/share/applications/racer.desktop /usr/share/icons/hicolor/48x48/apps/racer.png \
     /usr/share/icons/hicolor/64x64/apps/racer.png /usr/share/icons/hicolor/128x128/apps/racer.png \
-    /usr/share/man/man6/racer.6.gz /usr/share/doc/racer/copyright /usr/share/doc/racer/changelog.gz; do
+    /usr/share/man/man6/racer.6.gz /usr/share/doc/racer/copyright /usr/share/doc/racer/changelog.gz \
+    /usr/share/metainfo/org.example.racer.metainfo.xml; do
     check "the package holds $path" grep -qx "$path" "$work/files"
 done
 check "its dependencies come from the executable: $(dpkg-deb -f "$deb" Depends)" \
@@ -29,6 +30,9 @@ check "its dependencies come from the executable: $(dpkg-deb -f "$deb" Depends)"
 
 # An installation under any prefix finds its own data.
 cmake --install "$project/build-package" --prefix "$work/prefix" >/dev/null
+appstreamcli validate --no-net "$work/prefix/share/metainfo/org.example.racer.metainfo.xml" >"$work/appstream" 2>&1
+status=$?
+check "appstreamcli validates the AppStream metadata: $(tail -n 1 "$work/appstream")" [ $status = 0 ]
 start_xvfb "$work/xvfb.log" || exit 1
 mkdir "$work/elsewhere"
 (cd "$work/elsewhere" && exec "$work/prefix/games/racer") >"$work/out" 2>"$work/err" &

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # car_play in a real window under Xvfb: a golden script ends on the picture car_trace
 # --frame draws for it, paced at 60 steps a second over more than 10 s; P pauses, N steps
-# once while paused; the driving keys of the keyboard do not reach the car; a bad script
-# is refused before any window opens.
+# once while paused; five steps back from step 100 show step 95's picture; four times real
+# time plays 600 steps in 2.5 s; the driving keys of the keyboard do not reach the car; a
+# bad script is refused before any window opens.
 #
 #   play_test.sh CAR_PLAY CAR_TRACE WINDOW_PROBE     (run from the folder that holds Data/ and tests/)
 set -u
@@ -55,6 +56,35 @@ check "N steps it on ($c)" [ "$b" != "$c" ]
 wait_exit "$game_pid" 15
 check "--exit ends after the last of 600 steps: status $exit_status, $(cat "$work/err")" \
     [ "$exit_status" = 0 -a "$(grep -c "^car_play: 600 steps" "$work/err")" = 1 ]
+
+# --- Paused at step 100, five steps back: the picture of step 95, exactly as car_trace
+# draws it (the steps re-run from the snapshot of step 60). ---
+awk -v n=95 '/^[[:blank:]]*[#=]/ {print; next} {print; if (++steps == n) exit}' "$script" >"$work/95.keys"
+"$trace" --frame "$work/trace95.bmp" <"$work/95.keys" >/dev/null
+"$play" --pause-at 100 "$script" >"$work/out" 2>"$work/err" &
+game_pid=$!
+window=$(find_window car_play 10)
+xdotool mousemove 1000 700
+focus_window "$window"
+sleep 2.5 # 100 steps, and to spare
+for _ in 1 2 3 4 5; do press b; sleep 0.1; done
+sleep 0.3
+"$probe" "$window" --save "$work/back95.bmp" >/dev/null
+check "paused at step 100, five steps back show car_trace's picture of step 95" \
+    same_pixels "$work/back95.bmp" "$work/trace95.bmp"
+press Escape
+wait_exit "$game_pid"
+
+# --- Four times real time: 600 steps in 2.5 s, every step the same. ---
+"$trace" --frame "$work/circle.bmp" <"$work/circle.keys" >/dev/null
+"$play" --speed 4 --exit "$work/circle.keys" >"$work/out" 2>"$work/err" &
+game_pid=$!
+window=$(find_window car_play 10)
+wait_exit "$game_pid" 15
+read -r n secs < <(sed -n 's/^car_play: \([0-9]*\) steps in \([0-9.]*\) s.*/\1 \2/p' "$work/err")
+check "--speed 4 plays 600 steps in 2.5 s +- 0.2: $(cat "$work/err")" \
+    awk -v n="${n:-0}" -v s="${secs:-0}" 'BEGIN {exit !(n == 600 && s >= 2.3 && s <= 2.7)}'
+check "and ends with status 0 (got $exit_status)" [ "$exit_status" = 0 ]
 
 # --- A bad script line: status 2 with its number, before any window (no display here). ---
 printf 'U\nU\nUQ\n' >"$work/bad.keys"

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # car_record in a real window under Xvfb, driven by real key events at random moments
 # (over 100 changes in 20 s, some less than a frame apart), then left to come to rest:
-# car_trace on the recording must end on the window's last picture, pixel for pixel.
+# car_trace on the recording must check every step's state hash and end on the window's
+# last picture, pixel for pixel; car_play must replay it with every hash the same; and
+# with one step's keys changed, both must stop at that step, naming it.
 #
-#   record_test.sh CAR_RECORD CAR_TRACE WINDOW_PROBE [RUNS]    (run from the folder that holds Data/)
+#   record_test.sh CAR_RECORD CAR_TRACE CAR_PLAY WINDOW_PROBE [RUNS]    (run from the folder that holds Data/)
 set -u
 record=$(realpath "$1")
 trace=$(realpath "$2")
-probe=$(realpath "$3")
-runs=${4:-1}
+play=$(realpath "$3")
+probe=$(realpath "$4")
+runs=${5:-1}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
 start_xvfb "$work/xvfb.log" || exit 1
@@ -47,14 +50,43 @@ for run in $(seq "$runs"); do
     wait_exit "$game_pid"
     changes=$(printf '%s\n' "${actions[@]}" | grep -c '^key')
     steps=$(script_steps "$work/drive.keys")
-    "$trace" --frame "$work/trace.bmp" <"$work/drive.keys" >"$work/trace.out"
+    "$trace" --frame "$work/trace.bmp" <"$work/drive.keys" >"$work/trace.out" 2>"$work/err"
+    verified=$?
     at=$(printf "car at (%.0f, %.0f), angle %s" "$(trace_value "$work/trace.out" x)" \
         "$(trace_value "$work/trace.out" y)" "$(trace_value "$work/trace.out" angle)")
     check "run $run (seed $seed): $changes key changes, $steps steps recorded, status $exit_status" \
         [ "$exit_status" = 0 -a "$steps" -ge 1200 ]
+    check "run $run: the recording opens with the format's version line" \
+        [ "$(head -n 1 "$work/drive.keys")" = "# racer key script 2" ]
+    check "run $run: every step line gives the keys and the state hash" \
+        [ "$steps" = "$(grep -Ec '^[UDLRS.]+ [0-9a-f]{16}$' "$work/drive.keys")" ]
+    check "run $run: car_trace checks every hash, all the same (status $verified) $(cat "$work/err")" \
+        [ "$verified" = 0 ]
     check "run $run: the replay ends on the window's picture ($at)" same_pixels "$work/window.bmp" "$work/trace.bmp" ||
         cp "$work/drive.keys" "$work/window.bmp" "$work/trace.bmp" /tmp/ 2>/dev/null
+    [ "$run" = 1 ] && cp "$work/drive.keys" "$work/first.keys"
 done
+
+# The first recording replays with every hash the same in car_play too; with one step's keys
+# changed, both tools stop at that step and name it.
+if [ -f "$work/first.keys" ]; then
+    "$play" --speed 4 --exit "$work/first.keys" >/dev/null 2>"$work/err"
+    status=$?
+    check "car_play --exit replays the recording with every hash the same (status $status)" [ $status = 0 ]
+    # Up toggled on the 500th step: the speed after it differs, whatever the car was doing.
+    line=$(awk '!/^[#=]/ && ++n == 500 {print NR; exit}' "$work/first.keys")
+    awk -v at="$line" 'NR == at {k = $1; sub(/U/, "", k); if (k == $1) k = "U" $1; if (k == "") k = "."; $1 = k}
+                       {print}' "$work/first.keys" >"$work/changed.keys"
+    want="line $line, step 500: the script holds state hash"
+    "$trace" <"$work/changed.keys" >/dev/null 2>"$work/err"
+    status=$?
+    check "car_trace stops at the changed step with status 3 (got $status): $(cat "$work/err")" \
+        [ $status = 3 -a "$(grep -c "^car_trace: $want [0-9a-f]\{16\}, this build reached [0-9a-f]\{16\}$" "$work/err")" = 1 ]
+    "$play" --speed 4 --exit "$work/changed.keys" >/dev/null 2>"$work/err"
+    status=$?
+    check "car_play --exit stops there too with status 3 (got $status): $(head -n 1 "$work/err")" \
+        [ $status = 3 -a "$(grep -c "^car_play: $want" "$work/err")" = 1 ]
+fi
 
 # Nothing lost: a killed recorder keeps all but its last second; SIGTERM ends it as Escape does.
 for signal in KILL TERM; do

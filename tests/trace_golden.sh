@@ -21,7 +21,7 @@ if [ "$mode" = --write ]; then
             first=$(cmp "$golden" "$work/new" 2>/dev/null | sed -n 's/.* line \([0-9]*\)$/\1/p')
             echo "changed   $(basename "$golden"): $(diff "$golden" "$work/new" | grep -c '^>') of" \
                 "$(wc -l <"$work/new") lines, the first at line ${first:-?}" \
-                "(step $(sed -n "${first:-1}p" "$work/new" | cut -d' ' -f1)); git diff shows them"
+                "($([ "${first:-1}" = 1 ] && echo "the header" || echo "step $(sed -n "${first}p" "$work/new" | cut -d' ' -f1)")); git diff shows them"
             cp "$work/new" "$golden"
         fi
     done
@@ -55,6 +55,34 @@ printf '= x\n' | expect_script_error "missing value" 1 "x"
 { printf 'U\nU\n'; head -c 300 Data/Textures/Car.bmp; } |
     expect_script_error "binary input (a BMP file)" 3 "unknown key 'B'"
 { echo U; head -c 10485760 /dev/zero | tr '\0' 'U'; echo; } | expect_script_error "10 MB line" 2 "longer than"
+
+# Version 2: a hash that is not 16 hex digits, or a word after it, is a bad line; a newer
+# version is refused; a version-1 script reads as it always did.
+printf '# racer key script 2\nU 0123\n' | expect_script_error "a hash of 4 digits" 2 "'0123' is not 16 hex digits"
+printf '# racer key script 2\n. 0123456789abcdeg\n' | expect_script_error "a hash with a g" 2 "is not 16 hex digits"
+printf '# racer key script 2\nU 0123456789abcdef x\n' | expect_script_error "a word after the hash" 2 "more than"
+printf '# racer key script 9\nU\n' | expect_script_error "a newer version" 1 "version 9"
+printf 'U 0123456789abcdef\n' | expect_script_error "a hash in version 1" 1 "unknown key '0'"
+
+# A golden drive with every step's state hash (from its golden trace) replays with status 0;
+# with one hash changed, car_trace stops at that step, status 3, naming both hashes.
+hashed() { # hashed NAME: the golden script as version 2, each step's keys as one word with its golden hash
+    echo "# racer key script 2"
+    awk 'NR == FNR { if (FNR > 2) hash[FNR - 2] = $NF; next }
+         /^[[:blank:]]*[#=]/ {print; next}
+         { keys = $0; gsub(/[[:blank:]]/, "", keys); print (keys == "" ? "." : keys) " " hash[++n] }' \
+        "$here/golden/$1.out" "$here/golden/$1.keys"
+}
+hashed mixed_drive >"$work/hashed.keys"
+"$trace" <"$work/hashed.keys" >"$work/out" 2>"$work/err"
+status=$?
+check "mixed_drive with its 902 hashes: status 0 (got $status) $(cat "$work/err")" [ $status = 0 ]
+sed '301s/ [0-9a-f]*$/ 0123456789abcdef/' "$work/hashed.keys" >"$work/wrong.keys"
+"$trace" <"$work/wrong.keys" >"$work/out" 2>"$work/err"
+status=$?
+check "one hash changed: status 3 (got $status)" [ $status = 3 ]
+check "the one line names the script line, the step and both hashes: $(cat "$work/err")" \
+    grep -qx "car_trace: line 301, step 299: the script holds state hash 0123456789abcdef, this build reached [0-9a-f]\{16\}" "$work/err"
 
 # Counters set at the ends of their range: the step stops there (no overflow), in both builds.
 counter_at_end() { # counter_at_end NAME COLUMN WANT < input

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "actors/PlayerCar.h"
+#include "tools/Trace.h"
 
 namespace
 {
@@ -74,6 +75,52 @@ bool CKeyScriptReader::ReadRaw(bool& tooLong)
     return !(c == EOF && m_raw.empty() && !tooLong);
 }
 
+bool CKeyScriptReader::ReadFormatLine()
+{
+    // "# racer key script N" on the first line names the format's version; any other
+    // first line is an ordinary line of a version-1 script.
+    const std::string prefix = "# racer key script ";
+    if (m_raw.compare(0, prefix.size(), prefix) != 0)
+        return true;
+    const std::string number = m_raw.substr(prefix.size());
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
+        return true;
+    if (number != "1" && number != "2")
+        return Fail("key script version " + number + "; this build reads versions 1 and 2");
+    m_version = number == "2" ? 2 : 1;
+    return true;
+}
+
+bool CKeyScriptReader::ParseKeys(size_t from, size_t to, ScriptLine& line)
+{
+    for (size_t i = from; i < to; ++i)
+    {
+        const char ch = m_raw[i];
+        if (ch == '.' || IsBlank(ch))
+            continue;
+        const char upper = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
+        bool known = false;
+        for (const KeyName& k : kKeys)
+            if (k.letter == upper)
+            {
+                line.keys |= k.bit;
+                known = true;
+            }
+        if (!known)
+            return Fail("unknown key " + Shown(static_cast<unsigned char>(ch)));
+    }
+    return true;
+}
+
+bool CKeyScriptReader::ParseHash(const std::string& word, ScriptLine& line)
+{
+    if (word.size() != 16 || word.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return Fail("state hash '" + word.substr(0, 40) + "' is not 16 hex digits");
+    line.hasHash = true;
+    line.hash = std::strtoull(word.c_str(), nullptr, 16);
+    return true;
+}
+
 bool CKeyScriptReader::Next(ScriptLine& line)
 {
     bool tooLong = false;
@@ -84,6 +131,8 @@ bool CKeyScriptReader::Next(ScriptLine& line)
         line.lineNumber = m_lineNumber;
         if (tooLong)
             return Fail("longer than " + std::to_string(kMaxLine) + " characters");
+        if (m_lineNumber == 1 && !ReadFormatLine())
+            return false;
         size_t first = 0;
         while (first < m_raw.size() && IsBlank(m_raw[first]))
             ++first;
@@ -91,21 +140,26 @@ bool CKeyScriptReader::Next(ScriptLine& line)
             continue;
         if (first < m_raw.size() && m_raw[first] == '=')
             return ParseSettings(first + 1, line);
-        for (char ch : m_raw)
-        {
-            if (ch == '.' || IsBlank(ch))
-                continue;
-            const char upper = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
-            bool known = false;
-            for (const KeyName& k : kKeys)
-                if (k.letter == upper)
-                {
-                    line.keys |= k.bit;
-                    known = true;
-                }
-            if (!known)
-                return Fail("unknown key " + Shown(static_cast<unsigned char>(ch)));
-        }
+        if (m_version == 1)
+            return ParseKeys(0, m_raw.size(), line);
+        // Version 2: the keys as one word, then the state hash, if any, as the second.
+        size_t end = first;
+        while (end < m_raw.size() && !IsBlank(m_raw[end]))
+            ++end;
+        if (!ParseKeys(first, end, line))
+            return false;
+        size_t hashFrom = end;
+        while (hashFrom < m_raw.size() && IsBlank(m_raw[hashFrom]))
+            ++hashFrom;
+        size_t hashTo = hashFrom;
+        while (hashTo < m_raw.size() && !IsBlank(m_raw[hashTo]))
+            ++hashTo;
+        if (hashFrom < m_raw.size() && !ParseHash(m_raw.substr(hashFrom, hashTo - hashFrom), line))
+            return false;
+        while (hashTo < m_raw.size() && IsBlank(m_raw[hashTo]))
+            ++hashTo;
+        if (hashTo < m_raw.size())
+            return Fail("more than the keys and a state hash");
         return true;
     }
     if (std::ferror(m_in))
@@ -221,6 +275,21 @@ std::string ScriptHeader(const char* tool)
 #endif
     if (known)
         std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    return std::string("# key script written by ") + tool + " on " + when +
-           "\n# one line a frame step: the keys it read (U D L R S), '.' for none\n";
+    return std::string(kFormatLine) + "\n# written by " + tool + " on " + when +
+           "\n# one line a frame step: the keys it read (U D L R S, '.' for none) and the car's"
+           " state hash after it\n";
+}
+
+std::string StepLine(uint8_t keys, uint64_t hash)
+{
+    return KeyLetters(keys) + " " + HashText(hash);
+}
+
+std::string StateHashMismatch(const ScriptLine& line, long step, uint64_t reached)
+{
+    if (!line.hasHash || line.hash == reached)
+        return "";
+    return "line " + std::to_string(line.lineNumber) + ", step " + std::to_string(step) +
+           ": the script holds state hash " + HashText(line.hash) + ", this build reached " +
+           HashText(reached);
 }

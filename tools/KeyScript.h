@@ -14,6 +14,18 @@ class CPlayerCar;
 // a step with no key. A line starting with '#' is a comment; "= FIELD VALUE ..." sets car
 // fields (speed direction angle angleGap x y: floats; leftTurn rightTurn: whole numbers)
 // and takes no step.
+//
+// Version 2, which car_record writes, opens with the line kFormatLine. Its step lines are
+// the keys as one word, then, optionally, a blank and the car's state hash after that
+// step (16 hex digits, StateHash in tools/Trace.h), which every reader checks. A script
+// without that first line is version 1, read as it always was: no hashes.
+
+/// The first line of a version-2 script.
+constexpr const char* kFormatLine = "# racer key script 2";
+
+/// The exit status of a tool whose replay left the recording: a state hash differed.
+/// (0 is done, 1 a file or start-up failure, 2 a bad command line or script line.)
+constexpr int kStatusDiverged = 3;
 
 /// One car field given a value by a set line.
 struct FieldSetting
@@ -29,6 +41,8 @@ struct ScriptLine
 {
     bool isStep = true;
     uint8_t keys = 0;                  ///< KeyBits, for a step
+    bool hasHash = false;              ///< a step of a version-2 script that gives its hash
+    uint64_t hash = 0;                 ///< the car's state hash after the step
     std::vector<FieldSetting> settings; ///< for a set line, in the line's order
     long lineNumber = 0;
 };
@@ -55,12 +69,16 @@ public:
 private:
     bool ReadRaw(bool& tooLong);
     bool Fail(const std::string& what);
+    bool ReadFormatLine();
+    bool ParseKeys(size_t from, size_t to, ScriptLine& line);
+    bool ParseHash(const std::string& word, ScriptLine& line);
     bool ParseSettings(size_t from, ScriptLine& line);
 
     FILE* m_in;
     std::string m_raw;
     std::string m_error;
     long m_lineNumber = 0;
+    int m_version = 1; ///< from the first line
     bool m_badLine = false;
 };
 
@@ -75,5 +93,13 @@ void ApplySettings(const ScriptLine& line, CPlayerCar& car);
 /// The keys as a script line's letters, in the order U D L R S; "." for none.
 std::string KeyLetters(uint8_t keys);
 
-/// The comment lines a recorded script opens with: what wrote it and when (UTC).
+/// A version-2 step line, without its newline: the keys' letters, a blank, the state hash.
+std::string StepLine(uint8_t keys, uint64_t hash);
+
+/// The lines a recorded script opens with: kFormatLine, then comments that say what wrote
+/// it and when (UTC) and what a line holds.
 std::string ScriptHeader(const char* tool);
+
+/// Empty when `line` gives no state hash or gives `reached`; otherwise the one-line
+/// message that names the line, the step, the hash the script holds and the one reached.
+std::string StateHashMismatch(const ScriptLine& line, long step, uint64_t reached);

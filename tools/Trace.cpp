@@ -1,6 +1,7 @@
 #include "tools/Trace.h"
 
 #include <cinttypes>
+#include <cstring>
 
 #include "actors/PlayerCar.h"
 
@@ -42,12 +43,36 @@ const TraceColumn kTraceColumns[] = {
 
 } // namespace
 
+uint64_t StateHash(const CPlayerCar& car)
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (const TraceColumn& column : kTraceColumns)
+    {
+        const TraceValue v = column.value(car);
+        uint32_t bits;
+        if (v.isCount)
+            bits = static_cast<uint32_t>(v.count);
+        else
+            std::memcpy(&bits, &v.real, sizeof bits);
+        for (int byte = 0; byte < 4; ++byte)
+            hash = (hash ^ ((bits >> (8 * byte)) & 0xffu)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+std::string HashText(uint64_t hash)
+{
+    char text[17];
+    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
+    return text;
+}
+
 std::string TraceHeader()
 {
     std::string header = "step";
     for (const TraceColumn& column : kTraceColumns)
         header += std::string(" ") + column.name;
-    return header;
+    return header + " hash";
 }
 
 void PrintTraceLine(FILE* out, long step, const CPlayerCar& car)
@@ -61,5 +86,5 @@ void PrintTraceLine(FILE* out, long step, const CPlayerCar& car)
         else
             std::fprintf(out, " %.9g", static_cast<double>(v.real));
     }
-    std::fputc('\n', out);
+    std::fprintf(out, " %s\n", HashText(StateHash(car)).c_str());
 }

@@ -7,7 +7,8 @@
 class CPlayerCar;
 
 // The trace that car_trace prints: a header line of column names, then one line a step.
-// The columns are defined once, in Trace.cpp; every reader finds a column by its name.
+// The columns are defined once, in Trace.cpp; every reader finds a column by its name. The
+// last column, "hash", is the car's state hash over all the others.
 
 /// One value of a trace line: a float field or a whole-number field of the car.
 struct TraceValue
@@ -24,8 +25,17 @@ struct TraceColumn
     TraceValue (*value)(const CPlayerCar& car);
 };
 
-/// The header line, without its newline: "step", then every column's name.
+/// The car's state hash: 64-bit FNV-1a (offset basis 14695981039346656037, prime
+/// 1099511628211) over the four bytes of every trace column's value, in the trace's order,
+/// least significant byte first: a float's IEEE-754 single-precision bit pattern, a
+/// counter's 32-bit two's complement. The same on every platform for the same state.
+uint64_t StateHash(const CPlayerCar& car);
+
+/// A state hash as written in traces and key scripts: 16 lowercase hex digits.
+std::string HashText(uint64_t hash);
+
+/// The header line, without its newline: "step", then every column's name, then "hash".
 std::string TraceHeader();
 
-/// Writes one trace line: the step number, then every column's value, then a newline.
+/// Writes one trace line: the step number, every column's value, the state hash, a newline.
 void PrintTraceLine(FILE* out, long step, const CPlayerCar& car);

@@ -1,31 +1,39 @@
-// car_play: replays a key script in the real window at 60 Hz through the same engine and
-// game scene as the game; '=' lines set car fields as in car_trace. The whole script is
-// read and checked before the window opens.
+// car_play: replays a key script in the real window through the same engine, game scene
+// and frame step as the game; '=' lines set car fields as in car_trace. The whole script
+// is read and checked before the window opens. A replay you can study: slower or faster,
+// paused, a step at a time forward or back, from the start again; every step exact.
 //
-//   car_play [--exit] FILE
+//   car_play [--exit] [--speed X] [--pause-at STEP] FILE
+//   car_play --help
 //
-// Keys: P pauses and resumes, N advances one step while paused, Escape or the window's
-// close button quits. The driving keys of the keyboard do not reach the car. After the last
-// step its picture stays until Escape; --exit ends there instead. On exit one line goes to
-// stderr: "car_play: 600 steps in 10.00 s, 60.00 steps/s, at most 2 ticks owed" (paused
-// time not counted).
+// --speed X plays at X times real time (0.25, 0.5, 1, 2 or 4; real time is 60 steps a
+// second): only the time between steps changes, never a step. --pause-at STEP pauses once
+// that step is shown. After the last step its picture stays until Escape; --exit ends
+// there instead. The driving keys of the keyboard do not reach the car. Keys: see kKeys.
+//
+// A recorded script gives the car's state hash after each step; at the first that
+// differs, the replay stops with that step's picture in the window and one line on
+// stderr that names the script line, the step and both hashes ("car_play: line 57, step
+// 54: the script holds state hash ..., this build reached ..."); --exit then ends at once.
+// On exit one line goes to stderr: "car_play: 600 steps in 10.00 s, 60.00 steps/s, at
+// most 2 ticks owed" (steps played forward; paused time not counted).
 // Exit status: 0 done, 1 the file cannot be read or the game cannot start, 2 a bad script
-// line (its number is given) or a bad command line.
+// line (its number is given) or a bad command line, 3 the replay left the recording.
 
 #include <allegro.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/FrameLoop.h"
-#include "app/GameStep.h"
 #include "app/Startup.h"
-#include "engine/GameScene.h"
 #include "shared/Globals.h"
 #include "tools/KeyScript.h"
+#include "tools/Replay.h"
 #include "tools/ToolSupport.h"
 
 namespace
@@ -33,36 +41,99 @@ namespace
 
 constexpr const char* kName = "car_play";
 
-/// One script step per frame step, its keys held still for the whole step, so the car
-/// sees only them.
+constexpr const char* kUsage = "usage: car_play [--exit] [--speed X] [--pause-at STEP] FILE\n";
+
+constexpr const char* kKeys =
+    "keys in the window:\n"
+    "  P          pause, and play on\n"
+    "  N          one step forward (paused)\n"
+    "  B          one step back (paused)\n"
+    "  Home       back to the start\n"
+    "  + and -    twice and half as fast (a quarter to four times real time)\n"
+    "  Escape     quit (so does the window's close button)\n";
+
+/// The speeds on offer, in steps a second: a quarter of real time to four times.
+constexpr int kStepsPerSecond[] = {15, 30, 60, 120, 240};
+constexpr int kRealTime = 2; ///< index of 60 steps a second
+
+struct Options
+{
+    bool exitAtEnd = false;
+    int speed = kRealTime; ///< index into kStepsPerSecond
+    long pauseAt = -1;     ///< step at which to pause, or none
+    const char* path = nullptr;
+};
+
+/// Reads the command line; false when it is not one car_play understands.
+bool ReadOptions(int argc, char* argv[], Options& options)
+{
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (arg == "--exit")
+            options.exitAtEnd = true;
+        else if (arg == "--speed" && i + 1 < argc)
+        {
+            const std::string x = argv[++i];
+            const char* speeds[] = {"0.25", "0.5", "1", "2", "4"};
+            options.speed = -1;
+            for (int s = 0; s < 5; ++s)
+                if (x == speeds[s])
+                    options.speed = s;
+            if (options.speed < 0)
+                return false;
+        }
+        else if (arg == "--pause-at" && i + 1 < argc)
+        {
+            char* end = nullptr;
+            options.pauseAt = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || options.pauseAt < 0)
+                return false;
+        }
+        else if (options.path == nullptr && (arg[0] != '-' || arg == "-"))
+            options.path = argv[i];
+        else
+            return false;
+    }
+    return options.path != nullptr;
+}
+
+/// One tick of the replay: the player's commands, then at most one step.
 class CPlayStep : public IFrameStep
 {
 public:
-    CPlayStep(const std::vector<ScriptLine>& script, bool exitAtEnd)
-        : m_script(script), m_exitAtEnd(exitAtEnd)
+    CPlayStep(const std::vector<ScriptLine>& script, const Options& options)
+        : m_replay(script), m_options(options), m_speed(options.speed)
     {
+        SetSpeed(m_speed);
     }
 
     void Run() override
     {
         TakeCommands();
-        if (m_paused && m_singleSteps == 0)
+        if (m_paused && m_forward == 0)
             return;
-        while (m_next < m_script.size() && !m_script[m_next].isStep)
-            ApplySettings(m_script[m_next++], *CGameScene::PlayerCar());
-        if (m_next == m_script.size())
-        {
-            if (m_exitAtEnd)
-                g_quitRequested.store(true);
-            return; // the last picture stays on the screen
-        }
-        if (m_singleSteps > 0)
-            --m_singleSteps;
+        if (m_forward > 0)
+            --m_forward;
         const int owed = g_ticks.load();
-        m_mostOwed = owed > m_mostOwed ? owed : m_mostOwed;
-        m_step.RunHolding(m_script[m_next++].keys);
-        ++m_steps;
-        m_playedSeconds = SecondsSince(m_start) - m_pausedSeconds;
+        if (m_replay.Forward())
+        {
+            m_mostOwed = owed > m_mostOwed ? owed : m_mostOwed;
+            ++m_steps;
+            m_playedSeconds = SecondsSince(m_start) - m_pausedSeconds;
+            if (m_replay.Step() == m_options.pauseAt)
+                Pause(true);
+        }
+        else if (m_replay.Divergence().empty() && m_options.exitAtEnd)
+            g_quitRequested.store(true); // the last step's picture was shown for a tick
+        if (!m_replay.Divergence().empty() && !m_told)
+        {
+            // The picture of the step where the replay parted stays in the window.
+            std::fprintf(stderr, "%s: %s\n", kName, m_replay.Divergence().c_str());
+            m_told = true;
+            if (m_options.exitAtEnd)
+                g_quitRequested.store(true);
+        }
     }
 
     /// The pacing line printed at exit.
@@ -75,33 +146,57 @@ public:
         return line;
     }
 
+    bool Diverged() const { return !m_replay.Divergence().empty(); }
+
 private:
-    /// P and N from the keyboard buffer; every other key is dropped from it.
+    void Pause(bool paused)
+    {
+        if (paused == m_paused)
+            return;
+        m_paused = paused;
+        if (m_paused)
+            m_pausedAt = std::chrono::steady_clock::now();
+        else
+            m_pausedSeconds += SecondsSince(m_pausedAt);
+    }
+
+    /// The library's timer at the speed's rate: the ticks, and so the steps, come faster or
+    /// slower; each is still one exact step.
+    void SetSpeed(int speed)
+    {
+        m_speed = speed < 0 ? 0 : speed > 4 ? 4 : speed;
+        install_int_ex(TickHandler, BPS_TO_TIMER(kStepsPerSecond[m_speed]));
+    }
+
+    /// The commands waiting in the keyboard buffer; every other key is dropped from it.
     void TakeCommands()
     {
         while (keypressed())
         {
-            const int scancode = readkey() >> 8;
+            const int pressed = readkey();
+            const int scancode = pressed >> 8;
+            const int ascii = pressed & 0xff;
             if (scancode == KEY_P)
-            {
-                m_paused = !m_paused;
-                if (m_paused)
-                    m_pausedAt = std::chrono::steady_clock::now();
-                else
-                    m_pausedSeconds += SecondsSince(m_pausedAt);
-            }
+                Pause(!m_paused);
             else if (scancode == KEY_N && m_paused)
-                ++m_singleSteps;
+                ++m_forward;
+            else if (scancode == KEY_B && m_paused)
+                m_replay.Back();
+            else if (scancode == KEY_HOME)
+                m_replay.Restart();
+            else if (ascii == '+' || ascii == '=' || scancode == KEY_PLUS_PAD)
+                SetSpeed(m_speed + 1);
+            else if (ascii == '-' || scancode == KEY_MINUS_PAD)
+                SetSpeed(m_speed - 1);
         }
     }
 
-    // Still: the script's keys are set under the screen lock, so the keyboard's never reach the car.
-    CGameStep m_step{FrameStepOptions{.show = true, .stillKeyboard = true}};
-    const std::vector<ScriptLine>& m_script;
-    bool m_exitAtEnd;
-    size_t m_next = 0;
+    CReplay m_replay;
+    Options m_options;
+    int m_speed;
     bool m_paused = false;
-    int m_singleSteps = 0;
+    bool m_told = false; ///< the divergence was reported
+    int m_forward = 0; ///< single steps asked for while paused
     long m_steps = 0;
     int m_mostOwed = 0;
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
@@ -115,17 +210,21 @@ private:
 int main(int argc, char* argv[])
 {
     UseBinaryStandardStreams();
-    bool exitAtEnd = false;
-    const char* path = nullptr;
-    if (!ReadFlagAndFile(argc, argv, "--exit", exitAtEnd, path))
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
     {
-        std::fprintf(stderr, "usage: %s [--exit] FILE\n", kName);
+        std::printf("%s%s", kUsage, kKeys);
+        return 0;
+    }
+    Options options;
+    if (!ReadOptions(argc, argv, options))
+    {
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
 
     std::vector<ScriptLine> script;
     std::string error;
-    const int status = ReadKeyScript(path, script, error);
+    const int status = ReadKeyScript(options.path, script, error);
     if (status != 0)
     {
         std::fprintf(stderr, "%s: %s\n", kName, error.c_str());
@@ -134,10 +233,10 @@ int main(int argc, char* argv[])
 
     if (!StartGame(kName))
         return 1;
-    CPlayStep step(script, exitAtEnd);
+    CPlayStep step(script, options);
     g_ticks.store(0); // the clock starts with the first tick of play, not of start-up
     RunFrameLoop(step);
     StopGame();
     std::fprintf(stderr, "%s\n", step.Summary().c_str());
-    return 0;
+    return step.Diverged() ? kStatusDiverged : 0;
 }

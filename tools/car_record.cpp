@@ -1,6 +1,6 @@
 // car_record: the game exactly as racer plays it, keeping the drive as a key script: after
-// every frame step one line with the keys that step read. car_trace or car_play replays the
-// file bit for bit.
+// every frame step one line with the keys that step read and the car's state hash after
+// it. car_trace or car_play replays the file bit for bit, and checks every hash on the way.
 //
 //   car_record [--force] FILE
 //
@@ -23,7 +23,9 @@
 #include "app/FrameLoop.h"
 #include "app/GameStep.h"
 #include "app/Startup.h"
+#include "engine/GameScene.h"
 #include "tools/KeyScript.h"
+#include "tools/Trace.h"
 #include "tools/ToolSupport.h"
 
 namespace
@@ -47,7 +49,7 @@ public:
     void Run() override
     {
         m_step.Run();
-        std::fputs(KeyLetters(m_step.KeysRead()).c_str(), m_out);
+        std::fputs(StepLine(m_step.KeysRead(), StateHash(*CGameScene::PlayerCar())).c_str(), m_out);
         std::fputc('\n', m_out);
         if (SecondsSince(m_lastFlush) >= kFlushEvery)
         {

@@ -5,11 +5,14 @@
 //   car_trace [--frame FILE] [--frames DIR [--every N]] < script
 //
 // The script is a key script (tools/KeyScript.h): a line a step, '#' comments, '=' lines
-// that set car fields. --frame saves the last step's picture; --frames saves the picture
+// that set car fields; a recorded one gives the car's state hash after each step, which is
+// checked: at the first that differs, car_trace stops with a line that names the script
+// line, the step and both hashes. --frame saves the last step's picture; --frames saves the picture
 // of every Nth step and of the last one as DIR/step-NNNNNN.bmp. Every step is the game's
 // own frame step, shown on a screen in memory when pictures are asked for: they are the
 // pictures the window shows. The trace's columns are defined in tools/Trace.cpp.
-// Exit status: 0 done, 1 a start-up or output failure, 2 a bad script or command line.
+// Exit status: 0 done, 1 a start-up or output failure, 2 a bad script or command line,
+// 3 the replay left the recording (a state hash differed).
 
 #include <allegro.h>
 #include <sys/stat.h>
@@ -106,6 +109,7 @@ int main(int argc, char* argv[])
     ScriptLine line;
     long steps = 0;
     bool lastSaved = true;
+    std::string diverged;
     while (reader.Next(line))
     {
         if (!line.isStep)
@@ -123,8 +127,11 @@ int main(int argc, char* argv[])
                 return 1;
             lastSaved = true;
         }
+        diverged = StateHashMismatch(line, steps, StateHash(car));
+        if (!diverged.empty())
+            break; // the pictures below are of the step where the replay parted
     }
-    if (!reader.Error().empty())
+    if (!reader.Error().empty() && diverged.empty())
     {
         std::fprintf(stderr, "%s: %s\n", kName, reader.Error().c_str());
         return 2;
@@ -139,5 +146,10 @@ int main(int argc, char* argv[])
     }
     if (std::fflush(stdout) != 0)
         return 1;
+    if (!diverged.empty())
+    {
+        std::fprintf(stderr, "%s: %s\n", kName, diverged.c_str());
+        return kStatusDiverged;
+    }
     return 0;
 }

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# The Windows build under Wine, on an Xvfb of its own, against the Linux build: the game
+# and tools from the zip as a player unpacks it; car_trace.exe's traces byte-identical to
+# Linux's on every golden script and the demo drive, a drive recorded on Linux verified
+# by its state hashes, and car_trace.exe's pictures of two drives pixel-identical; the game's window 840 x 640, its first picture the Linux game's, Up
+# moving the car, Escape and the close button ending it with status 0; then the installer:
+# a silent install under Program Files with its Start-menu shortcut and its entry in the
+# list of installed programs, the game started through the shortcut, and a silent
+# uninstall that leaves none of it behind.
+#
+#   windows_test.sh ZIP SETUP LINUX_BUILD     (run from the project folder)
+#
+# The Wine prefix is made once and kept in .cache/wine-prefix (ignored).
+set -u
+zip=$(realpath "$1")
+setup=$(realpath "$2")
+linux=$(realpath "$3")
+project=$PWD
+source "$project/tests/harness.sh"
+probe=$linux/tests/window_probe
+
+# A prefix keeps the display it met first: the X server comes before any Wine program,
+# and every Wine program of this test is gone (wineserver -k) before it ends.
+start_xvfb "$work/xvfb.log" || exit 1
+export WINEPREFIX=$project/.cache/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_cleanup() { wineserver -k 2>/dev/null; harness_cleanup; }
+trap wine_cleanup EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    t0=$SECONDS
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    echo "     made the Wine prefix in $((SECONDS - t0)) s"
+fi
+
+# The zip as a player unpacks it; the programs run from its folder, which holds Data/.
+unzip -q "$zip" -d "$work/zip"
+game=$(ls -d "$work"/zip/racer-*-win64)
+check "the zip holds the game, the tools, the car image, README.txt and both licences" \
+    test -f "$game/racer.exe" -a -f "$game/car_trace.exe" -a -f "$game/car_record.exe" -a -f "$game/car_play.exe" \
+    -a -f "$game/Data/Textures/Car.bmp" -a -f "$game/README.txt" -a -f "$game/LICENSE.txt" -a -f "$game/ALLEGRO-LICENSE.txt"
+cd "$game"
+
+# --- The traces: byte for byte the Linux ones. ---
+for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
+    name=$(basename "$keys" .keys)
+    wine car_trace.exe <"$keys" >"$work/$name.win" 2>"$work/err"
+    status=$?
+    (cd "$project" && "$linux/car_trace" <"$keys" >"$work/$name.linux")
+    check "car_trace.exe on $name: status $status, the trace of Linux byte for byte" \
+        cmp -s "$work/$name.win" "$work/$name.linux"
+done
+
+# --- A drive recorded on Linux, with its state hash on every step, verifies here. ---
+(cd "$project" && exec "$linux/car_record" "$work/linux.keys") >/dev/null 2>&1 &
+game_pid=$!
+window=$(find_window car_record 10)
+focus_window "$window"
+xdotool keydown Up; sleep 1; xdotool keydown Right; sleep 1.5; xdotool keydown space; sleep 0.5
+xdotool keyup space Right; sleep 1; xdotool keyup Up
+press Escape
+wait_exit "$game_pid" 5
+wine car_trace.exe <"$work/linux.keys" >/dev/null 2>"$work/err"
+status=$?
+check "car_trace.exe checks the $(grep -vc '^[#=]' "$work/linux.keys") state hashes of a drive recorded on Linux: all the same (status $status) $(cat "$work/err")" \
+    [ $status = 0 -a "$(head -n 1 "$work/linux.keys")" = "# racer key script 2" ]
+
+# --- The pictures: every step of a slide, every second step of a long drive. ---
+frames() { # frames NAME EVERY: Windows and Linux pictures of a golden drive, compared
+    local keys=$project/tests/golden/$1.keys
+    mkdir -p "$work/f-win" "$work/f-linux"
+    wine car_trace.exe --frames "$(winepath -w "$work/f-win")" --every "$2" <"$keys" >/dev/null 2>&1
+    (cd "$project" && "$linux/car_trace" --frames "$work/f-linux" --every "$2" <"$keys" >/dev/null)
+    (cd "$work/f-win" && md5sum step-*.bmp) >"$work/f-win.md5"
+    (cd "$work/f-linux" && md5sum step-*.bmp) >"$work/f-linux.md5"
+    check "car_trace.exe's $(wc -l <"$work/f-linux.md5") pictures of $1 are Linux's, pixel for pixel" \
+        cmp -s "$work/f-win.md5" "$work/f-linux.md5"
+    rm -rf "$work/f-win" "$work/f-linux"
+}
+frames slide_right 1
+frames mixed_drive 2
+
+# --- The game's window. ---
+# The Linux game's first picture, in the same X server, for comparison.
+(cd "$project" && exec "$linux/racer") &
+game_pid=$!
+window=$(find_window racer 10)
+sleep 0.5
+"$probe" "$window" --save "$work/linux-start.bmp" >/dev/null
+focus_window "$window"
+press Escape
+wait_exit "$game_pid" 5
+
+xdotool mousemove 1000 700 # the pointer off the window
+wine racer.exe >"$work/out" 2>"$work/err" &
+game_pid=$!
+window=$(find_window racer 20)
+check "racer.exe opens a window named racer" [ -n "$window" ]
+sleep 1
+size=$(window_size "$window")
+check "the window is 840x640 (got $size)" [ "$size" = 840x640 ]
+"$probe" "$window" --save "$work/win-start.bmp" >/dev/null
+check "its first picture is the Linux game's, pixel for pixel" same_pixels "$work/win-start.bmp" "$work/linux-start.bmp"
+focus_window "$window"
+xdotool keydown Up; sleep 1; xdotool keyup Up
+sleep 0.3
+read -r _ _ red min max _ < <("$probe" "$window")
+check "after Up for a second the outline lies right of the start (x $min..$max)" [ "$red" -gt 0 -a "$min" -gt 150 ]
+press Escape
+wait_exit "$game_pid" 10
+check "Escape ends racer.exe with status 0 (status $exit_status)" [ "$exit_status" = 0 ]
+
+wine racer.exe >"$work/out" 2>"$work/err" &
+game_pid=$!
+window=$(find_window racer 20)
+sleep 1
+"$probe" "$window" --close
+wait_exit "$game_pid" 10
+check "the window's close button ends racer.exe with status 0 (status $exit_status)" [ "$exit_status" = 0 ]
+
+# --- The installer. ---
+installed=$WINEPREFIX/drive_c/Program\ Files/racer
+shortcut=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/racer.lnk
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\racer'
+wine "$setup" /S
+status=$?
+check "the installer's silent install ends with status 0 (got $status)" [ $status = 0 ]
+check "it puts the game under Program Files\\racer, with its data" \
+    test -f "$installed/racer.exe" -a -f "$installed/Data/Textures/Car.bmp" -a -f "$installed/uninstall.exe"
+check "it makes a Start-menu shortcut" test -f "$shortcut"
+registered() { wine reg query "$key" /v UninstallString >/dev/null 2>&1; }
+check "it lists the game among the installed programs" registered
+cd "$work"
+wine start "$(winepath -w "$shortcut")" >/dev/null 2>&1
+window=$(find_window racer 20)
+check "the shortcut starts the game in its own folder (its window opens)" [ -n "$window" ]
+sleep 1
+[ -n "$window" ] && { focus_window "$window"; press Escape; }
+for _ in $(seq 100); do pgrep -x racer.exe >/dev/null || break; sleep 0.1; done
+check "Escape ends the game started from the shortcut" fails pgrep -x racer.exe
+
+wine "$installed/uninstall.exe" /S
+# The uninstaller runs a copy of itself from the temporary folder and returns at once.
+for _ in $(seq 100); do [ -e "$installed" ] || break; sleep 0.1; done
+check "the silent uninstall removes the game's folder" [ ! -e "$installed" ]
+check "and its shortcut" [ ! -e "$shortcut" ]
+check "and its entry in the list of installed programs" fails registered
+
+finish
