@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The browser build against the Linux build: car_trace for node byte-identical on every
+# golden script and the demo drive, and its pictures of two drives pixel-identical; then
+# the page, served from 127.0.0.1 and driven in headless Chromium (page_probe.js): its
+# canvas 840 x 640 and at rest the Linux picture, ArrowUp moving the car, a drive the page
+# recorded replaying through Linux car_trace to the page's picture with every state hash
+# the same, 60 +- 2 steps a second by the page's own count, a key held when the page loses
+# the focus let go, and Escape ending the game with the page saying so.
+#
+#   web_test.sh WEB_BUILD LINUX_BUILD     (run from the project folder)
+set -u
+web=$(realpath "$1")
+linux=$(realpath "$2")
+project=$PWD
+source "$project/tests/harness.sh"
+export NODE_PATH=/usr/share/nodejs
+
+# --- car_trace for node: the traces and pictures of Linux. ---
+for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
+    name=$(basename "$keys" .keys)
+    node "$web/car_trace.js" <"$keys" >"$work/$name.web" 2>"$work/err"
+    status=$?
+    "$linux/car_trace" <"$keys" >"$work/$name.linux"
+    check "car_trace.js on $name: status $status, the trace of Linux byte for byte" \
+        cmp -s "$work/$name.web" "$work/$name.linux"
+done
+frames() { # frames NAME EVERY: node's and Linux's pictures of a golden drive, compared
+    mkdir -p "$work/f-web" "$work/f-linux"
+    node "$web/car_trace.js" --frames "$work/f-web" --every "$2" <"$project/tests/golden/$1.keys" >/dev/null
+    "$linux/car_trace" --frames "$work/f-linux" --every "$2" <"$project/tests/golden/$1.keys" >/dev/null
+    (cd "$work/f-web" && md5sum step-*.bmp) >"$work/f-web.md5"
+    (cd "$work/f-linux" && md5sum step-*.bmp) >"$work/f-linux.md5"
+    check "car_trace.js's $(wc -l <"$work/f-linux.md5") pictures of $1 are Linux's, pixel for pixel" \
+        cmp -s "$work/f-web.md5" "$work/f-linux.md5"
+    rm -rf "$work/f-web" "$work/f-linux"
+}
+frames slide_right 1
+frames mixed_drive 3
+
+# --- The page, as a player meets it. ---
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server --bind 127.0.0.1 --directory "$project/dist/web" "$port" >"$work/server.log" 2>&1 &
+server_pid=$!
+trap 'kill "$server_pid" 2>/dev/null; harness_cleanup' EXIT
+for _ in $(seq 50); do curl -sf "http://127.0.0.1:$port/" >/dev/null 2>&1 && break; sleep 0.1; done
+check "the .wasm is served as application/wasm" \
+    grep -qi '^content-type: application/wasm' <(curl -sI "http://127.0.0.1:$port/racer.wasm")
+mkdir "$work/page"
+node "$project/tests/instruments/page_probe.js" "http://127.0.0.1:$port/" "$work/page"
+check "the page could be driven (status $?)" [ -s "$work/page/ended.txt" ]
+check "the canvas is 840x640 and has the focus ($(cat "$work/page/size.txt" 2>/dev/null))" \
+    [ "$(cat "$work/page/size.txt" 2>/dev/null)" = "840x640 focused=true" ]
+
+printf '.\n' | "$linux/car_trace" --frame "$work/linux-rest.bmp" >/dev/null
+check "at rest the canvas shows the Linux picture, pixel for pixel" same_pixels "$work/page/rest.bmp" "$work/linux-rest.bmp"
+check "ArrowUp held for a second changes the picture" \
+    test -s "$work/page/up.bmp" -a -n "$(cmp "$work/page/up.bmp" "$work/page/rest.bmp" 2>/dev/null)"
+
+"$linux/car_trace" --frame "$work/replay.bmp" <"$work/page/drive.keys" >"$work/replay.out" 2>"$work/err"
+status=$?
+check "the page's recording of a drive replays in Linux car_trace, every state hash the same (status $status) $(cat "$work/err")" \
+    [ $status = 0 -a "$(head -n 1 "$work/page/drive.keys")" = "# racer key script 2" ]
+x=$(trace_value "$work/replay.out" x 2>/dev/null)
+check "it moved the car: x went from 100 to ${x:-nothing}" \
+    awk -v x="${x:-100}" 'BEGIN {exit !(x > 150 || x < 50)}'
+check "and it ends on the page's picture, pixel for pixel ($(script_steps "$work/page/drive.keys") steps)" \
+    same_pixels "$work/replay.bmp" "$work/page/drive.bmp"
+
+rate=$(tail -n 1 "$work/page/rates.txt")
+check "60 +- 2 steps a second by the page's own count over 10 s (got $(tr '\n' ' ' <"$work/page/rates.txt"))" \
+    awk -v r="${rate:-0}" 'BEGIN {exit !(r >= 58 && r <= 62)}'
+
+# After the page lost the focus with Up held, no step read Up any more.
+blurred=$(cat "$work/page/blur.txt" 2>/dev/null || echo 0)
+later=$(grep -v '^#' "$work/page/blur.keys" 2>/dev/null | tail -n +$((blurred + 30)) | cut -d' ' -f1)
+check "Up held while the page lost the focus: none of the $(wc -w <<<"$later") steps from half a second later reads it" \
+    [ "$blurred" -gt 0 -a "$(wc -w <<<"$later")" -gt 30 -a "$(grep -c U <<<"$later")" = 0 ]
+check "Escape ends the game and the page says so: $(cat "$work/page/ended.txt")" \
+    grep -q "The game has ended" "$work/page/ended.txt"
+
+finish

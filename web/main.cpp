@@ -1,0 +1,88 @@
+// The game in a browser page. The game's own start-up, frame step, loop and teardown; only
+// the entry differs: the page hands the browser each animation frame back, so there is no
+// loop of our own. Each frame, rest(0) lets the library's timer count the time that has
+// passed (web/allegro/emscripten.c) and the game works off the steps it owes. Escape ends
+// it as on the desktop, then the page says so. The drive is kept as a key script, as
+// car_record keeps it, which the page offers to save.
+
+#include <allegro.h>
+#include <emscripten.h>
+
+#include <string>
+
+#include "app/FrameLoop.h"
+#include "app/GameStep.h"
+#include "app/Startup.h"
+#include "engine/GameScene.h"
+#include "tools/KeyScript.h"
+#include "tools/Trace.h"
+
+namespace
+{
+
+constexpr long kMostStepsKept = 216000; ///< an hour of drive; the rest is driven, not kept
+
+/// The game's frame step, and after it the step's line of the drive: the keys it read and
+/// the car's state hash. The browser delivers input between frames, never during a step,
+/// so every step reads one still keyboard, as car_record's do.
+class CBrowserStep : public IFrameStep
+{
+public:
+    void Run() override
+    {
+        m_step.Run();
+        if (++m_steps <= kMostStepsKept)
+            m_drive += StepLine(m_step.KeysRead(), StateHash(*CGameScene::PlayerCar())) + "\n";
+    }
+
+    long Steps() const { return m_steps; }
+    const std::string& Drive() const { return m_drive; }
+
+private:
+    CGameStep m_step;
+    long m_steps = 0;
+    std::string m_drive = ScriptHeader("racer in a browser");
+};
+
+CBrowserStep* s_step = nullptr; // lives as long as the page
+
+void Frame()
+{
+    rest(0);
+    RunOwedSteps(*s_step);
+    if (QuitRequested())
+    {
+        emscripten_cancel_main_loop();
+        StopGame();
+        EM_ASM({
+            if (Module['onGameOver'])
+                Module['onGameOver']();
+        });
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+/// Steps the game has run since the page opened.
+EMSCRIPTEN_KEEPALIVE long racer_steps()
+{
+    return s_step != nullptr ? s_step->Steps() : 0;
+}
+
+/// The drive so far as a key script (version 2), for the page to save.
+EMSCRIPTEN_KEEPALIVE const char* racer_drive()
+{
+    return s_step != nullptr ? s_step->Drive().c_str() : "";
+}
+}
+
+int main()
+{
+    if (!StartGame("racer"))
+        return 1;
+    s_step = new CBrowserStep();
+    emscripten_set_main_loop(Frame, 0, 0);
+    return 0;
+}
