@@ -16,6 +16,34 @@ harness_cleanup() {
 }
 trap harness_cleanup EXIT
 
+# Sets each named variable to the absolute path of the argument in the same place:
+#   programs game probe -- "$@"
+programs() { # programs NAME... -- ARGUMENT...
+    local names=() name
+    while [ "$1" != -- ]; do names+=("$1"); shift; done
+    shift
+    for name in "${names[@]}"; do
+        [ $# -gt 0 ] || { echo "FAIL no argument for $name"; exit 2; }
+        printf -v "$name" '%s' "$(realpath "$1")"
+        shift
+    done
+}
+
+# Compares the pictures of a golden drive of $project/tests/golden, every EVERY-th step and
+# the last, drawn by two commands that take car_trace's --frames DIR --every N and the
+# script on standard input.
+check_same_frames() { # check_same_frames NAME EVERY WHAT COMMAND_A COMMAND_B
+    local keys=$project/tests/golden/$1.keys side
+    for side in a b; do
+        mkdir -p "$work/frames-$side"
+        (cd "$project" && "$([ $side = a ] && echo "$4" || echo "$5")" "$work/frames-$side" "$2" <"$keys" >/dev/null 2>&1)
+        (cd "$work/frames-$side" && md5sum step-*.bmp) >"$work/frames-$side.md5"
+    done
+    check "$3's $(wc -l <"$work/frames-b.md5") pictures of $1 are Linux's, pixel for pixel" \
+        cmp -s "$work/frames-a.md5" "$work/frames-b.md5"
+    rm -rf "$work/frames-a" "$work/frames-b"
+}
+
 # Runs the command; "ok" if it succeeds, "FAIL" (and one more failure) if not.
 check() { # check "what must hold" COMMAND [ARGS...]
     local what=$1

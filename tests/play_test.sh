@@ -7,11 +7,9 @@
 #
 #   play_test.sh CAR_PLAY CAR_TRACE WINDOW_PROBE     (run from the folder that holds Data/ and tests/)
 set -u
-play=$(realpath "$1")
-trace=$(realpath "$2")
-probe=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
+programs play trace probe -- "$@"
 start_xvfb "$work/xvfb.log" || exit 1
 
 # --- A golden drive, with the keyboard's Left held all along: the car must not feel it. ---

@@ -7,13 +7,10 @@
 #
 #   record_test.sh CAR_RECORD CAR_TRACE CAR_PLAY WINDOW_PROBE [RUNS]    (run from the folder that holds Data/)
 set -u
-record=$(realpath "$1")
-trace=$(realpath "$2")
-play=$(realpath "$3")
-probe=$(realpath "$4")
-runs=${5:-1}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
+programs record trace play probe -- "$@"
+runs=${5:-1}
 start_xvfb "$work/xvfb.log" || exit 1
 
 # One xdotool command line of key changes with random pauses, a fifth of them under a frame.

@@ -9,10 +9,9 @@
 #
 #   web_test.sh WEB_BUILD LINUX_BUILD     (run from the project folder)
 set -u
-web=$(realpath "$1")
-linux=$(realpath "$2")
 project=$PWD
 source "$project/tests/harness.sh"
+programs web linux -- "$@"
 export NODE_PATH=/usr/share/nodejs
 
 # --- car_trace for node: the traces and pictures of Linux. ---
@@ -24,18 +23,10 @@ for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
     check "car_trace.js on $name: status $status, the trace of Linux byte for byte" \
         cmp -s "$work/$name.web" "$work/$name.linux"
 done
-frames() { # frames NAME EVERY: node's and Linux's pictures of a golden drive, compared
-    mkdir -p "$work/f-web" "$work/f-linux"
-    node "$web/car_trace.js" --frames "$work/f-web" --every "$2" <"$project/tests/golden/$1.keys" >/dev/null
-    "$linux/car_trace" --frames "$work/f-linux" --every "$2" <"$project/tests/golden/$1.keys" >/dev/null
-    (cd "$work/f-web" && md5sum step-*.bmp) >"$work/f-web.md5"
-    (cd "$work/f-linux" && md5sum step-*.bmp) >"$work/f-linux.md5"
-    check "car_trace.js's $(wc -l <"$work/f-linux.md5") pictures of $1 are Linux's, pixel for pixel" \
-        cmp -s "$work/f-web.md5" "$work/f-linux.md5"
-    rm -rf "$work/f-web" "$work/f-linux"
-}
-frames slide_right 1
-frames mixed_drive 3
+node_frames() { node "$web/car_trace.js" --frames "$1" --every "$2"; }
+linux_frames() { "$linux/car_trace" --frames "$1" --every "$2"; }
+check_same_frames slide_right 1 car_trace.js node_frames linux_frames
+check_same_frames mixed_drive 3 car_trace.js node_frames linux_frames
 
 # --- The page, as a player meets it. ---
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')

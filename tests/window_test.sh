@@ -6,11 +6,9 @@
 #
 #   window_test.sh GAME WINDOW_PROBE WINDOW_STEP_TEST     (run from the folder that holds Data/)
 set -u
-game=$(realpath "$1")
-probe=$(realpath "$2")
-step_test=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
+programs game probe step_test -- "$@"
 
 now() { echo "${EPOCHREALTIME/./}"; } # microseconds
 

@@ -12,11 +12,9 @@
 #
 # The Wine prefix is made once and kept in .cache/wine-prefix (ignored).
 set -u
-zip=$(realpath "$1")
-setup=$(realpath "$2")
-linux=$(realpath "$3")
 project=$PWD
 source "$project/tests/harness.sh"
+programs zip setup linux -- "$@"
 probe=$linux/tests/window_probe
 
 # A prefix keeps the display it met first: the X server comes before any Wine program,
@@ -65,19 +63,10 @@ check "car_trace.exe checks the $(grep -vc '^[#=]' "$work/linux.keys") state has
     [ $status = 0 -a "$(head -n 1 "$work/linux.keys")" = "# racer key script 2" ]
 
 # --- The pictures: every step of a slide, every second step of a long drive. ---
-frames() { # frames NAME EVERY: Windows and Linux pictures of a golden drive, compared
-    local keys=$project/tests/golden/$1.keys
-    mkdir -p "$work/f-win" "$work/f-linux"
-    wine car_trace.exe --frames "$(winepath -w "$work/f-win")" --every "$2" <"$keys" >/dev/null 2>&1
-    (cd "$project" && "$linux/car_trace" --frames "$work/f-linux" --every "$2" <"$keys" >/dev/null)
-    (cd "$work/f-win" && md5sum step-*.bmp) >"$work/f-win.md5"
-    (cd "$work/f-linux" && md5sum step-*.bmp) >"$work/f-linux.md5"
-    check "car_trace.exe's $(wc -l <"$work/f-linux.md5") pictures of $1 are Linux's, pixel for pixel" \
-        cmp -s "$work/f-win.md5" "$work/f-linux.md5"
-    rm -rf "$work/f-win" "$work/f-linux"
-}
-frames slide_right 1
-frames mixed_drive 2
+windows_frames() { (cd "$game" && wine car_trace.exe --frames "$(winepath -w "$1")" --every "$2"); }
+linux_frames() { "$linux/car_trace" --frames "$1" --every "$2"; }
+check_same_frames slide_right 1 car_trace.exe windows_frames linux_frames
+check_same_frames mixed_drive 2 car_trace.exe windows_frames linux_frames
 
 # --- The game's window. ---
 # The Linux game's first picture, in the same X server, for comparison.
