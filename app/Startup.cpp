@@ -2,6 +2,8 @@
 
 #include <allegro.h>
 
+#include <signal.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,6 +19,39 @@
 
 namespace
 {
+
+/// Holds SIGINT and SIGTERM back for its lifetime, in this thread and in the threads it
+/// starts meanwhile (they keep them held); a signal sent meanwhile arrives at its end.
+/// Windows has no such signals to hold.
+class CQuitSignalsHeld
+{
+public:
+    CQuitSignalsHeld()
+    {
+#ifdef SIG_BLOCK
+        sigset_t quit;
+        sigemptyset(&quit);
+        sigaddset(&quit, SIGINT);
+        sigaddset(&quit, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &quit, &m_before);
+#endif
+    }
+
+    ~CQuitSignalsHeld()
+    {
+#ifdef SIG_BLOCK
+        pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
+#endif
+    }
+
+    CQuitSignalsHeld(const CQuitSignalsHeld&) = delete;
+    CQuitSignalsHeld& operator=(const CQuitSignalsHeld&) = delete;
+
+private:
+#ifdef SIG_BLOCK
+    sigset_t m_before;
+#endif
+};
 
 bool s_libraryStarted = false;
 bool s_keyboardInstalled = false;
@@ -96,7 +131,20 @@ bool StartGame(const char* programName)
 {
     g_engine = new CEngine();
 
-    if (allegro_init() != 0)
+    // The library's start-up installs its own handlers for SIGINT and SIGTERM, which crash
+    // or skip the teardown; ours end the game as Escape does. Held back until ours are in
+    // place, a Ctrl+C or a kill during the start-up reaches ours too.
+    int started;
+    {
+        CQuitSignalsHeld held;
+        started = allegro_init();
+        if (started == 0)
+        {
+            std::signal(SIGINT, QuitSignalHandler);
+            std::signal(SIGTERM, QuitSignalHandler);
+        }
+    }
+    if (started != 0)
         return Fail(programName, "cannot start the graphics library: " +
                                      LibraryError("no display could be opened"));
     s_libraryStarted = true;
@@ -114,10 +162,6 @@ bool StartGame(const char* programName)
     LOCK_VARIABLE(g_quitRequested);
     LOCK_FUNCTION(CloseButtonHandler);
     set_close_button_callback(CloseButtonHandler);
-    // The library's own handlers for these crash (SIGINT) or skip the teardown (SIGTERM);
-    // Ctrl+C or a kill ends the game as Escape does instead.
-    std::signal(SIGINT, QuitSignalHandler);
-    std::signal(SIGTERM, QuitSignalHandler);
     if (install_timer() != 0)
         return Fail(programName, "cannot install the timer: " + LibraryError("unknown cause"));
     LOCK_VARIABLE(g_ticks);

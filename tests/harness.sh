@@ -11,7 +11,8 @@ game_pid=
 
 harness_cleanup() {
     [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    # Gone before we are: a server still going away could take the next test's display.
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
 trap harness_cleanup EXIT
@@ -113,19 +114,22 @@ make_bad_images() { # make_bad_images ROOT GOOD_IMAGE
 
 # --- A display of our own, and windows on it ---
 
-# Starts an Xvfb on a free display, so that parallel runs and a developer's X do not meet,
-# and exports DISPLAY. Its log goes to $1.
+# Starts an Xvfb of our own and exports DISPLAY. The server picks a free display itself and
+# says which once it takes connections (-displayfd): a number chosen here could still be
+# held by a server that is going away, whose end would then take our display with it.
+# -noreset: by default the server resets whenever its last client leaves (xdpyinfo here,
+# or a game that ended), and refuses a client that arrives meanwhile. Its log goes to $1.
 start_xvfb() { # start_xvfb LOG
-    local n
-    display=
-    for n in $(seq 91 140); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=":$n"; break; }
-    done
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$1" 2>&1 &
+    local number=
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/xvfb-display" >"$1" 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-    export DISPLAY=$display
-    xdpyinfo >/dev/null 2>&1 || { echo "FAIL Xvfb did not start"; cat "$1"; return 1; }
+    for _ in $(seq 100); do
+        number=$(head -n 1 "$work/xvfb-display" 2>/dev/null)
+        [ -n "$number" ] && break
+        sleep 0.05
+    done
+    export DISPLAY=:$number
+    [ -n "$number" ] && xdpyinfo >/dev/null 2>&1 || { echo "FAIL Xvfb did not start"; cat "$1"; return 1; }
 }
 
 # Waits up to $2 seconds for the window named $1 and prints its id. Looks again and again
@@ -141,9 +145,11 @@ find_window() { # find_window NAME SECONDS
     done
 }
 
-# The size of window $1 as WIDTHxHEIGHT.
+# The size of window $1 as WIDTHxHEIGHT; nothing for no window (xwininfo without an id
+# would wait for a click).
 window_size() { # window_size WINDOW
-    xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
+    [ -n "$1" ] || return 0
+    timeout 10 xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
 }
 
 # Waits until window $1 is mapped (a window just found may not be yet), then gives it the
@@ -184,6 +190,7 @@ check_window_then_escape() { # check_window_then_escape TITLE SECONDS WHAT
     sleep 0.5 # the library creates the window small, then sets the mode's size
     size=$(window_size "$window")
     check "$3 opens the 840x640 window (got ${size:-none})" [ -n "$window" -a "$size" = 840x640 ]
+    [ -z "$window" -a -s "$work/err" ] && sed 's/^/     it said: /' "$work/err"
     [ -n "$window" ] && focus_window "$window"
     press Escape
     wait_exit "$game_pid" 5
