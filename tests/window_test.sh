@@ -78,6 +78,21 @@ for signal in INT TERM; do
         [ "$exit_status" = 0 -a ! -s "$work/out" -a ! -s "$work/err" ]
 done
 
+# A kill during the start-up too: before the game's handlers are in place it is the plain
+# end of a killed process (status 143), never the library's abort.
+statuses=
+for delay in 0 0.01 0.02 0.03 0.04 0.05 0.06 0.08 0.1 0.15 0.2 0.3; do
+    "$game" >"$work/out" 2>"$work/err" &
+    game_pid=$!
+    sleep "$delay"
+    kill -s TERM "$game_pid"
+    wait_exit "$game_pid" 5
+    [ -s "$work/out" -o -s "$work/err" ] && exit_status="$exit_status+output"
+    statuses="$statuses $exit_status"
+done
+check "SIGTERM 0 to 300 ms into the start-up: 0 or 143 each time, nothing printed ($statuses)" \
+    fails grep -qvE '^(0|143)$' <(tr ' ' '\n' <<<"${statuses# }")
+
 # --- Start-ups that must fail with status 1 and one line naming the cause. ---
 expect_failure() { # expect_failure NAME WORDS FOLDER [env args...]
     local name=$1 words=$2 folder=$3
