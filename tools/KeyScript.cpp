@@ -40,6 +40,19 @@ const FieldName kFields[] = {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
+/// The next word of `text` from `pos` on, blanks around it skipped; `pos` moves past it.
+/// False, and an empty word, when only blanks are left.
+bool NextWord(const std::string& text, size_t& pos, std::string& word)
+{
+    while (pos < text.size() && IsBlank(text[pos]))
+        ++pos;
+    const size_t start = pos;
+    while (pos < text.size() && !IsBlank(text[pos]))
+        ++pos;
+    word = text.substr(start, pos - start);
+    return !word.empty();
+}
+
 /// A character as a message shows it: printable as itself, anything else as a byte code.
 std::string Shown(unsigned char c)
 {
@@ -91,11 +104,10 @@ bool CKeyScriptReader::ReadFormatLine()
     return true;
 }
 
-bool CKeyScriptReader::ParseKeys(size_t from, size_t to, ScriptLine& line)
+bool CKeyScriptReader::ParseKeys(const std::string& text, ScriptLine& line)
 {
-    for (size_t i = from; i < to; ++i)
+    for (const char ch : text)
     {
-        const char ch = m_raw[i];
         if (ch == '.' || IsBlank(ch))
             continue;
         const char upper = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
@@ -141,24 +153,16 @@ bool CKeyScriptReader::Next(ScriptLine& line)
         if (first < m_raw.size() && m_raw[first] == '=')
             return ParseSettings(first + 1, line);
         if (m_version == 1)
-            return ParseKeys(0, m_raw.size(), line);
+            return ParseKeys(m_raw, line);
         // Version 2: the keys as one word, then the state hash, if any, as the second.
-        size_t end = first;
-        while (end < m_raw.size() && !IsBlank(m_raw[end]))
-            ++end;
-        if (!ParseKeys(first, end, line))
+        size_t pos = first;
+        std::string keys, hash, more;
+        NextWord(m_raw, pos, keys);
+        if (!ParseKeys(keys, line))
             return false;
-        size_t hashFrom = end;
-        while (hashFrom < m_raw.size() && IsBlank(m_raw[hashFrom]))
-            ++hashFrom;
-        size_t hashTo = hashFrom;
-        while (hashTo < m_raw.size() && !IsBlank(m_raw[hashTo]))
-            ++hashTo;
-        if (hashFrom < m_raw.size() && !ParseHash(m_raw.substr(hashFrom, hashTo - hashFrom), line))
+        if (NextWord(m_raw, pos, hash) && !ParseHash(hash, line))
             return false;
-        while (hashTo < m_raw.size() && IsBlank(m_raw[hashTo]))
-            ++hashTo;
-        if (hashTo < m_raw.size())
+        if (NextWord(m_raw, pos, more))
             return Fail("more than the keys and a state hash");
         return true;
     }
@@ -174,17 +178,8 @@ bool CKeyScriptReader::ParseSettings(size_t from, ScriptLine& line)
 {
     line.isStep = false;
     size_t pos = from;
-    auto nextWord = [&](std::string& word) {
-        while (pos < m_raw.size() && IsBlank(m_raw[pos]))
-            ++pos;
-        const size_t start = pos;
-        while (pos < m_raw.size() && !IsBlank(m_raw[pos]))
-            ++pos;
-        word = m_raw.substr(start, pos - start);
-        return !word.empty();
-    };
     std::string name, value;
-    while (nextWord(name))
+    while (NextWord(m_raw, pos, name))
     {
         const FieldName* field = nullptr;
         for (const FieldName& f : kFields)
@@ -192,7 +187,7 @@ bool CKeyScriptReader::ParseSettings(size_t from, ScriptLine& line)
                 field = &f;
         if (field == nullptr)
             return Fail("unknown field '" + name + "'");
-        if (!nextWord(value))
+        if (!NextWord(m_raw, pos, value))
             return Fail("no value for field '" + name + "'");
         FieldSetting setting;
         setting.field = field->field;

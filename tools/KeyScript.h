@@ -70,7 +70,7 @@ private:
     bool ReadRaw(bool& tooLong);
     bool Fail(const std::string& what);
     bool ReadFormatLine();
-    bool ParseKeys(size_t from, size_t to, ScriptLine& line);
+    bool ParseKeys(const std::string& text, ScriptLine& line);
     bool ParseHash(const std::string& word, ScriptLine& line);
     bool ParseSettings(size_t from, ScriptLine& line);
 

@@ -41,7 +41,7 @@ bool CReplay::RunStep(CGameStep& step)
     const ScriptLine& line = m_script[m_next++];
     step.RunHolding(line.keys);
     ++m_step;
-    if (m_divergence.empty())
+    if (m_divergence.empty() && line.hasHash)
     {
         m_divergence = StateHashMismatch(line, m_step, StateHash(car));
         if (!m_divergence.empty())

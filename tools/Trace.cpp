@@ -75,7 +75,7 @@ std::string TraceHeader()
     return header + " hash";
 }
 
-void PrintTraceLine(FILE* out, long step, const CPlayerCar& car)
+uint64_t PrintTraceLine(FILE* out, long step, const CPlayerCar& car)
 {
     std::fprintf(out, "%ld", step);
     for (const TraceColumn& column : kTraceColumns)
@@ -86,5 +86,7 @@ void PrintTraceLine(FILE* out, long step, const CPlayerCar& car)
         else
             std::fprintf(out, " %.9g", static_cast<double>(v.real));
     }
-    std::fprintf(out, " %s\n", HashText(StateHash(car)).c_str());
+    const uint64_t hash = StateHash(car);
+    std::fprintf(out, " %s\n", HashText(hash).c_str());
+    return hash;
 }

@@ -38,4 +38,5 @@ std::string HashText(uint64_t hash);
 std::string TraceHeader();
 
 /// Writes one trace line: the step number, every column's value, the state hash, a newline.
-void PrintTraceLine(FILE* out, long step, const CPlayerCar& car);
+/// Returns that state hash.
+uint64_t PrintTraceLine(FILE* out, long step, const CPlayerCar& car);

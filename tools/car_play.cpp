@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -52,14 +53,21 @@ constexpr const char* kKeys =
     "  + and -    twice and half as fast (a quarter to four times real time)\n"
     "  Escape     quit (so does the window's close button)\n";
 
-/// The speeds on offer, in steps a second: a quarter of real time to four times.
-constexpr int kStepsPerSecond[] = {15, 30, 60, 120, 240};
+/// A speed on offer: as --speed takes it, and in steps a second.
+struct Speed
+{
+    const char* times;
+    int stepsPerSecond;
+};
+/// A quarter of real time to four times, slowest first.
+constexpr Speed kSpeeds[] = {{"0.25", 15}, {"0.5", 30}, {"1", 60}, {"2", 120}, {"4", 240}};
 constexpr int kRealTime = 2; ///< index of 60 steps a second
+constexpr int kFastest = static_cast<int>(std::size(kSpeeds)) - 1;
 
 struct Options
 {
     bool exitAtEnd = false;
-    int speed = kRealTime; ///< index into kStepsPerSecond
+    int speed = kRealTime; ///< index into kSpeeds
     long pauseAt = -1;     ///< step at which to pause, or none
     const char* path = nullptr;
 };
@@ -74,11 +82,10 @@ bool ReadOptions(int argc, char* argv[], Options& options)
             options.exitAtEnd = true;
         else if (arg == "--speed" && i + 1 < argc)
         {
-            const std::string x = argv[++i];
-            const char* speeds[] = {"0.25", "0.5", "1", "2", "4"};
+            const std::string times = argv[++i];
             options.speed = -1;
-            for (int s = 0; s < 5; ++s)
-                if (x == speeds[s])
+            for (int s = 0; s <= kFastest; ++s)
+                if (times == kSpeeds[s].times)
                     options.speed = s;
             if (options.speed < 0)
                 return false;
@@ -164,8 +171,8 @@ private:
     /// slower; each is still one exact step.
     void SetSpeed(int speed)
     {
-        m_speed = speed < 0 ? 0 : speed > 4 ? 4 : speed;
-        install_int_ex(TickHandler, BPS_TO_TIMER(kStepsPerSecond[m_speed]));
+        m_speed = speed < 0 ? 0 : speed > kFastest ? kFastest : speed;
+        install_int_ex(TickHandler, BPS_TO_TIMER(kSpeeds[m_speed].stepsPerSecond));
     }
 
     /// The commands waiting in the keyboard buffer; every other key is dropped from it.

@@ -119,7 +119,7 @@ int main(int argc, char* argv[])
         }
         step.RunHolding(line.keys);
         ++steps;
-        PrintTraceLine(stdout, steps, car);
+        const uint64_t reached = PrintTraceLine(stdout, steps, car);
         lastSaved = false;
         if (framesFolder != nullptr && steps % every == 0)
         {
@@ -127,7 +127,7 @@ int main(int argc, char* argv[])
                 return 1;
             lastSaved = true;
         }
-        diverged = StateHashMismatch(line, steps, StateHash(car));
+        diverged = StateHashMismatch(line, steps, reached);
         if (!diverged.empty())
             break; // the pictures below are of the step where the replay parted
     }
