@@ -148,6 +148,12 @@ bool StartGame(const char* programName)
         return Fail(programName, "cannot start the graphics library: " +
                                      LibraryError("no display could be opened"));
     s_libraryStarted = true;
+    // The library ignores the close button unless a callback is set; ours ends the loop.
+    // Set as soon as the library has made the window, which it does before it is shown:
+    // a close asked for during the rest of the start-up ends the game too.
+    LOCK_VARIABLE(g_quitRequested);
+    LOCK_FUNCTION(CloseButtonHandler);
+    set_close_button_callback(CloseButtonHandler);
     if (install_keyboard() != 0)
         return Fail(programName, "cannot install the keyboard: " + LibraryError("unknown cause"));
     s_keyboardInstalled = true;
@@ -158,10 +164,6 @@ bool StartGame(const char* programName)
         return Fail(programName, "cannot open the 840x640 32-bit window: " +
                                      LibraryError("no display could be opened"));
     show_mouse(screen);
-    // The library ignores the close button unless a callback is set; ours ends the loop.
-    LOCK_VARIABLE(g_quitRequested);
-    LOCK_FUNCTION(CloseButtonHandler);
-    set_close_button_callback(CloseButtonHandler);
     if (install_timer() != 0)
         return Fail(programName, "cannot install the timer: " + LibraryError("unknown cause"));
     LOCK_VARIABLE(g_ticks);

@@ -66,6 +66,24 @@ check "WM_DELETE_WINDOW ends the game with status 0 in ${elapsed} ms (status $st
     [ "$status" = 0 -a "$elapsed" -le 2000 ]
 check "closed, it prints nothing" [ ! -s "$work/out" -a ! -s "$work/err" ]
 
+# Closed as soon as its window exists, before the start-up is done: not lost either.
+statuses=
+for _ in 1 2 3 4 5; do
+    "$game" >"$work/out" 2>"$work/err" &
+    game_pid=$!
+    window=
+    for _ in $(seq 500); do
+        window=$(xdotool search --name '^racer$' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        sleep 0.01
+    done
+    "$probe" "$window" --close
+    wait_exit "$game_pid" 3
+    statuses="$statuses $exit_status"
+done
+check "closed the moment its window exists, it ends with status 0 each time ($statuses)" \
+    [ "$statuses" = " 0 0 0 0 0" ]
+
 # --- Ctrl+C (SIGINT) and SIGTERM end it as Escape does, instead of the library's crash. ---
 for signal in INT TERM; do
     "$game" >"$work/out" 2>"$work/err" &
