@@ -24,10 +24,9 @@ summary() { # summary FILE
 
 # Presses Up $2 times in the window of a new game $1, appending the times to $work/$1.
 measure() { # measure GAME PRESSES
-    local window
     "$build/$1" &
     game_pid=$!
-    window=$(find_window "$1" 10)
+    find_window "$1" 10 || { echo "  no window: $window_seen"; return 1; }
     sleep 1
     xdotool mousemove 1000 700
     focus_window "$window"

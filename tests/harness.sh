@@ -57,6 +57,25 @@ fails() { # fails COMMAND [ARGS...]
     ! "$@"
 }
 
+# Runs the command only when every VALUE is a whole number, so that a value a check could
+# not read fails that check (whose words show what was read) instead of upsetting `[`:
+#   check "the outline moved right (x $min)" numbers "$min" -- [ "$min" -gt 150 ]
+numbers() { # numbers VALUE... -- COMMAND [ARGS...]
+    while [ "${1---}" != -- ]; do [[ $1 =~ ^-?[0-9]+$ ]] || return 1; shift; done
+    shift
+    "$@"
+}
+
+# Ends the test at once, naming the packages, when a command it uses is not installed:
+#   needs unzip:unzip pgrep:procps
+needs() { # needs COMMAND:PACKAGE...
+    local pair missing=
+    for pair in "$@"; do
+        command -v "${pair%%:*}" >/dev/null || missing="$missing ${pair%%:*} (package ${pair#*:})"
+    done
+    [ -z "$missing" ] || { echo "FAIL missing:$missing; scripts/install-deps installs it"; exit 1; }
+}
+
 # The closing line and the status: zero only when no check failed.
 finish() {
     echo "$failures failed"
@@ -132,33 +151,29 @@ start_xvfb() { # start_xvfb LOG
     [ -n "$number" ] && xdpyinfo >/dev/null 2>&1 || { echo "FAIL Xvfb did not start"; cat "$1"; return 1; }
 }
 
-# Waits up to $2 seconds for the window named $1 and prints its id. Looks again and again
-# rather than once with --sync: a search fails outright when a window it meets goes away
-# meanwhile, as Wine's short-lived windows do.
+# Waits up to $2 seconds for the game's window named $1: mapped and 840x640 (a window may
+# show small or unmapped before the mode's size is set, and under Wine a first one may be
+# a stand-in) and sets `window` to its id. Without one by then, `window` is empty and
+# `window_seen` says what there was. Looks again and again rather than once with --sync: a
+# search fails outright when a window it meets goes away meanwhile, as Wine's short-lived
+# windows do.
 find_window() { # find_window NAME SECONDS
-    local deadline=$((SECONDS + $2)) id
+    local deadline=$((SECONDS + $2)) id state
+    window= window_seen="no window named $1"
     while :; do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
+        for id in $(xdotool search --name "^$1\$" 2>/dev/null); do
+            state=$(timeout 10 xwininfo -id "$id" 2>/dev/null |
+                awk '/Width:/ {w=$2} /Height:/ {h=$2} /Map State:/ {m=$3} END {print w "x" h, m}')
+            window_seen="window $id named $1: ${state:-gone}"
+            [ "$state" = "840x640 IsViewable" ] && { window=$id; return 0; }
+        done
         [ "$SECONDS" -ge "$deadline" ] && return 1
         sleep 0.1
     done
 }
 
-# The size of window $1 as WIDTHxHEIGHT; nothing for no window (xwininfo without an id
-# would wait for a click).
-window_size() { # window_size WINDOW
-    [ -n "$1" ] || return 0
-    timeout 10 xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
-}
-
-# Waits until window $1 is mapped (a window just found may not be yet), then gives it the
-# keyboard focus; keys reach a window only while it has the focus.
+# Gives window $1 the keyboard focus (keys reach a window only while it has it).
 focus_window() { # focus_window WINDOW
-    for _ in $(seq 50); do
-        xwininfo -id "$1" 2>/dev/null | grep -q IsViewable && break
-        sleep 0.1
-    done
     xdotool windowfocus --sync "$1" 2>/dev/null
 }
 
@@ -185,11 +200,8 @@ wait_exit() { # wait_exit PID [SECONDS]
 # Checks that the game in $game_pid opens the 840x640 window named $1 within $2 seconds,
 # then holds Escape there and checks that it ends with status 0. $3 says what was started.
 check_window_then_escape() { # check_window_then_escape TITLE SECONDS WHAT
-    local window size
-    window=$(find_window "$1" "$2")
-    sleep 0.5 # the library creates the window small, then sets the mode's size
-    size=$(window_size "$window")
-    check "$3 opens the 840x640 window (got ${size:-none})" [ -n "$window" -a "$size" = 840x640 ]
+    find_window "$1" "$2"
+    check "$3 opens its 840x640 window (${window_seen})" [ -n "$window" ]
     [ -z "$window" -a -s "$work/err" ] && sed 's/^/     it said: /' "$work/err"
     [ -n "$window" ] && focus_window "$window"
     press Escape

@@ -18,8 +18,8 @@ steps=$(script_steps "$script")
 "$trace" --frame "$work/trace.bmp" <"$script" >/dev/null
 "$play" "$script" >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(find_window car_play 10)
-check "car_play opens its window" [ -n "$window" ] || { cat "$work/err"; exit 1; }
+find_window car_play 10
+check "car_play opens its window ($window_seen)" [ -n "$window" ] || { cat "$work/err"; exit 1; }
 xdotool mousemove 1000 700
 focus_window "$window"
 xdotool keydown Left
@@ -40,7 +40,7 @@ check "paced at 60 steps/s (59.5 to 60.5) over at least 10 s" \
 for _ in $(seq 600); do echo UR; done >"$work/circle.keys"
 "$play" --exit "$work/circle.keys" >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(find_window car_play 10)
+find_window car_play 10
 sleep 1
 focus_window "$window"
 xdotool keydown p; sleep 0.1; xdotool keyup p; sleep 0.2
@@ -61,7 +61,7 @@ awk -v n=95 '/^[[:blank:]]*[#=]/ {print; next} {print; if (++steps == n) exit}' 
 "$trace" --frame "$work/trace95.bmp" <"$work/95.keys" >/dev/null
 "$play" --pause-at 100 "$script" >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(find_window car_play 10)
+find_window car_play 10
 xdotool mousemove 1000 700
 focus_window "$window"
 sleep 2.5 # 100 steps, and to spare
@@ -77,7 +77,7 @@ wait_exit "$game_pid"
 "$trace" --frame "$work/circle.bmp" <"$work/circle.keys" >/dev/null
 "$play" --speed 4 --exit "$work/circle.keys" >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(find_window car_play 10)
+find_window car_play 10
 wait_exit "$game_pid" 15
 read -r n secs < <(sed -n 's/^car_play: \([0-9]*\) steps in \([0-9.]*\) s.*/\1 \2/p' "$work/err")
 check "--speed 4 plays 600 steps in 2.5 s +- 0.2: $(cat "$work/err")" \

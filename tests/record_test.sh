@@ -33,8 +33,8 @@ for run in $(seq "$runs"); do
     rm -f "$work/drive.keys"
     "$record" "$work/drive.keys" >"$work/out" 2>"$work/err" &
     game_pid=$!
-    window=$(find_window car_record 10)
-    check "run $run: car_record opens its window" [ -n "$window" ] || { cat "$work/err"; break; }
+    find_window car_record 10
+    check "run $run: car_record opens its window ($window_seen)" [ -n "$window" ] || { cat "$work/err"; break; }
     sleep 0.5
     xdotool mousemove 1000 700 # the pointer off the window
     focus_window "$window"
@@ -52,7 +52,7 @@ for run in $(seq "$runs"); do
     at=$(printf "car at (%.0f, %.0f), angle %s" "$(trace_value "$work/trace.out" x)" \
         "$(trace_value "$work/trace.out" y)" "$(trace_value "$work/trace.out" angle)")
     check "run $run (seed $seed): $changes key changes, $steps steps recorded, status $exit_status" \
-        [ "$exit_status" = 0 -a "$steps" -ge 1200 ]
+        numbers "$steps" -- [ "$exit_status" = 0 -a "$steps" -ge 1200 ]
     check "run $run: the recording opens with the format's version line" \
         [ "$(head -n 1 "$work/drive.keys")" = "# racer key script 2" ]
     check "run $run: every step line gives the keys and the state hash" \
@@ -90,7 +90,7 @@ for signal in KILL TERM; do
     rm -f "$work/killed.keys"
     "$record" "$work/killed.keys" >/dev/null 2>"$work/err" &
     game_pid=$!
-    find_window car_record 10 >/dev/null
+    find_window car_record 10
     sleep 3
     kill -s "$signal" "$game_pid"
     wait_exit "$game_pid"

@@ -107,7 +107,7 @@ check "--frame with no step saves an 840x640 24-bit black picture ($size bytes)"
     [ "$size" = $((54 + 840 * 640 * 3)) -a "$nonzero" = 0 ]
 printf 'U\nU\n' | "$trace" --frame "$work/two.bmp" >/dev/null
 nonzero=$(tail -c +55 "$work/two.bmp" | tr -d '\0' | wc -c)
-check "--frame after steps holds the car and the readout ($nonzero bytes not black)" [ "$nonzero" -gt 1000 ]
+check "--frame after steps holds the car and the readout ($nonzero bytes not black)" numbers "$nonzero" -- [ "$nonzero" -gt 1000 ]
 printf 'U\n' | "$trace" --frame "$work/no/such/dir/f.bmp" >/dev/null 2>"$work/err"
 status=$?
 check "--frame to an unwritable path gives status 1 (got $status)" [ $status = 1 ]

@@ -13,6 +13,7 @@ project=$PWD
 source "$project/tests/harness.sh"
 programs web linux -- "$@"
 export NODE_PATH=/usr/share/nodejs
+needs node:nodejs python3:python3 chromium:chromium
 
 # --- car_trace for node: the traces and pictures of Linux. ---
 for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
@@ -33,9 +34,14 @@ port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0));
 python3 -m http.server --bind 127.0.0.1 --directory "$project/dist/web" "$port" >"$work/server.log" 2>&1 &
 server_pid=$!
 trap 'kill "$server_pid" 2>/dev/null; harness_cleanup' EXIT
-for _ in $(seq 50); do curl -sf "http://127.0.0.1:$port/" >/dev/null 2>&1 && break; sleep 0.1; done
-check "the .wasm is served as application/wasm" \
-    grep -qi '^content-type: application/wasm' <(curl -sI "http://127.0.0.1:$port/racer.wasm")
+# The Content-Type the server gives a file, or nothing while it does not answer.
+served_as() { # served_as PATH
+    python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1]).headers["Content-Type"])' \
+        "http://127.0.0.1:$port/$1" 2>/dev/null
+}
+for _ in $(seq 50); do [ -n "$(served_as '')" ] && break; sleep 0.1; done
+type=$(served_as racer.wasm)
+check "the .wasm is served as application/wasm (got ${type:-nothing})" [ "$type" = application/wasm ]
 mkdir "$work/page"
 node "$project/tests/instruments/page_probe.js" "http://127.0.0.1:$port/" "$work/page"
 check "the page could be driven (status $?)" [ -s "$work/page/ended.txt" ]
@@ -65,7 +71,7 @@ check "60 +- 2 steps a second by the page's own count over 10 s (got $(tr '\n' '
 blurred=$(cat "$work/page/blur.txt" 2>/dev/null || echo 0)
 later=$(grep -v '^#' "$work/page/blur.keys" 2>/dev/null | tail -n +$((blurred + 30)) | cut -d' ' -f1)
 check "Up held while the page lost the focus: none of the $(wc -w <<<"$later") steps from half a second later reads it" \
-    [ "$blurred" -gt 0 -a "$(wc -w <<<"$later")" -gt 30 -a "$(grep -c U <<<"$later")" = 0 ]
+    numbers "$blurred" -- [ "$blurred" -gt 0 -a "$(wc -w <<<"$later")" -gt 30 -a "$(grep -c U <<<"$later")" = 0 ]
 check "Escape ends the game and the page says so: $(cat "$work/page/ended.txt")" \
     grep -q "The game has ended" "$work/page/ended.txt"
 

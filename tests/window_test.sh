@@ -17,23 +17,21 @@ start_xvfb "$work/xvfb.log" || exit 1
 # --- The game runs, drives and quits. ---
 "$game" >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(find_window racer 10)
-check "the game opens a window named racer" [ -n "$window" ]
+find_window racer 10
+check "the game opens its 840x640 window named racer ($window_seen)" [ -n "$window" ]
 if [ -z "$window" ]; then cat "$work/err"; exit 1; fi
-sleep 0.5 # the library creates the window small, then sets the mode's size
-size=$(window_size "$window")
-check "the window is 840x640 (got $size)" [ "$size" = 840x640 ]
+sleep 0.5 # its first steps drawn
 check "the game keeps running" kill -0 "$game_pid"
 read -r _ _ red0 min0 max0 readout0 < <("$probe" "$window" --save "$work/start.bmp")
 check "at start the red outline spans x 50..150 (got $min0..$max0, $red0 pixels)" \
-    [ "$red0" -gt 0 -a "$min0" -eq 50 -a "$max0" -eq 150 ]
+    numbers "$red0" "$min0" "$max0" -- [ "$red0" -gt 0 -a "$min0" -eq 50 -a "$max0" -eq 150 ]
 
 focus_window "$window"
 xdotool keydown Up; sleep 1; xdotool keyup Up
 sleep 0.3
 read -r _ _ red1 min1 max1 readout1 < <("$probe" "$window" --save "$work/driven.bmp")
 check "after Up for a second the outline lies right of the start (x $min1..$max1)" \
-    [ "$red1" -gt 0 -a "$min1" -gt 150 ]
+    numbers "$red1" "$min1" -- [ "$red1" -gt 0 -a "$min1" -gt 150 ]
 check "the readout changed from its all-zero start" [ "$readout1" != "$readout0" ]
 [ -n "${WINDOW_TEST_SHOTS:-}" ] && cp "$work/start.bmp" "$work/driven.bmp" "$WINDOW_TEST_SHOTS"/
 
@@ -55,8 +53,7 @@ check "a step reads the key that reached the window and sends its picture before
 # --- The window's close button ends it as Escape does. ---
 "$game" >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(find_window racer 10)
-sleep 0.5
+find_window racer 10
 start=$(now)
 "$probe" "$window" --close
 wait_exit "$game_pid"
@@ -88,7 +85,7 @@ check "closed the moment its window exists, it ends with status 0 each time ($st
 for signal in INT TERM; do
     "$game" >"$work/out" 2>"$work/err" &
     game_pid=$!
-    find_window racer 10 >/dev/null
+    find_window racer 10
     sleep 0.3
     kill -s "$signal" "$game_pid"
     wait_exit "$game_pid"

@@ -16,6 +16,7 @@ project=$PWD
 source "$project/tests/harness.sh"
 programs zip setup linux -- "$@"
 probe=$linux/tests/window_probe
+needs wine:wine unzip:unzip pgrep:procps xdotool:xdotool xwininfo:x11-utils
 
 # A prefix keeps the display it met first: the X server comes before any Wine program,
 # and every Wine program of this test is gone (wineserver -k) before it ends.
@@ -60,7 +61,7 @@ done
 # --- A drive recorded on Linux, with its state hash on every step, verifies here. ---
 (cd "$project" && exec "$linux/car_record" "$work/linux.keys") >/dev/null 2>&1 &
 game_pid=$!
-window=$(find_window car_record 10)
+find_window car_record 10
 focus_window "$window"
 xdotool keydown Up; sleep 1; xdotool keydown Right; sleep 1.5; xdotool keydown space; sleep 0.5
 xdotool keyup space Right; sleep 1; xdotool keyup Up
@@ -81,7 +82,7 @@ check_same_frames mixed_drive 2 car_trace.exe windows_frames linux_frames
 # The Linux game's first picture, in the same X server, for comparison.
 (cd "$project" && exec "$linux/racer") &
 game_pid=$!
-window=$(find_window racer 10)
+find_window racer 10
 sleep 0.5
 "$probe" "$window" --save "$work/linux-start.bmp" >/dev/null
 focus_window "$window"
@@ -91,25 +92,24 @@ wait_exit "$game_pid" 5
 xdotool mousemove 1000 700 # the pointer off the window
 wine racer.exe >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(find_window racer 20)
-check "racer.exe opens a window named racer" [ -n "$window" ]
+find_window racer 20
+check "racer.exe opens its 840x640 window named racer ($window_seen)" [ -n "$window" ]
 sleep 1
-size=$(window_size "$window")
-check "the window is 840x640 (got $size)" [ "$size" = 840x640 ]
 "$probe" "$window" --save "$work/win-start.bmp" >/dev/null
 check "its first picture is the Linux game's, pixel for pixel" same_pixels "$work/win-start.bmp" "$work/linux-start.bmp"
 focus_window "$window"
 xdotool keydown Up; sleep 1; xdotool keyup Up
 sleep 0.3
 read -r _ _ red min max _ < <("$probe" "$window")
-check "after Up for a second the outline lies right of the start (x $min..$max)" [ "$red" -gt 0 -a "$min" -gt 150 ]
+check "after Up for a second the outline lies right of the start (x $min..$max)" \
+    numbers "$red" "$min" -- [ "$red" -gt 0 -a "$min" -gt 150 ]
 press Escape
 wait_wine_game 10
 check "Escape ends racer.exe with status 0 (status $exit_status)" [ "$exit_status" = 0 ]
 
 wine racer.exe >"$work/out" 2>"$work/err" &
 game_pid=$!
-window=$(find_window racer 20)
+find_window racer 20
 sleep 1
 "$probe" "$window" --close
 wait_wine_game 10
@@ -129,8 +129,8 @@ registered() { wine reg query "$key" /v UninstallString >/dev/null 2>&1; }
 check "it lists the game among the installed programs" registered
 cd "$work"
 wine start "$(winepath -w "$shortcut")" >/dev/null 2>&1
-window=$(find_window racer 20)
-check "the shortcut starts the game in its own folder (its window opens)" [ -n "$window" ]
+find_window racer 20
+check "the shortcut starts the game in its own folder (its window opens: $window_seen)" [ -n "$window" ]
 sleep 1
 [ -n "$window" ] && { focus_window "$window"; press Escape; }
 for _ in $(seq 100); do game_running || break; sleep 0.1; done
