@@ -114,7 +114,7 @@ t0=$SECONDS
 in_root /root/racer/scripts/test --no-fresh-machine >"$project/build-fresh-machine.log" 2>&1
 status=$?
 check "scripts/test passes there ($((SECONDS - t0)) s, status $status)" [ $status = 0 ]
-grep -E "^(==|FAIL)|tests passed|tests failed|^scripts/test:" "$project/build-fresh-machine.log" | sed 's/^/     /'
+grep -E "^(==|FAIL)|^[0-9]+ failed|tests passed|tests failed|^scripts/test:" "$project/build-fresh-machine.log" | sed 's/^/     /'
 [ $status = 0 ] || echo "     the whole log: build-fresh-machine.log"
 
 echo "== the package on another brand-new machine"
