@@ -2,10 +2,14 @@
 # The browser build against the Linux build: car_trace for node byte-identical on every
 # golden script and the demo drive, and its pictures of two drives pixel-identical; then
 # the page, served from 127.0.0.1 and driven in headless Chromium (page_probe.js): its
-# canvas 840 x 640 and at rest the Linux picture, ArrowUp moving the car, a drive the page
-# recorded replaying through Linux car_trace to the page's picture with every state hash
-# the same, 60 +- 2 steps a second by the page's own count, a key held when the page loses
-# the focus let go, and Escape ending the game with the page saying so.
+# canvas 840 x 640 and at rest the Linux picture, ArrowUp moving the car, 60 +- 2 steps a
+# second by the page's own count, a key held when the page loses the focus let go; the
+# canvas wholly on a laptop's and a phone's screens with nothing over it; a drive on the
+# touch pads with several fingers and on a stubbed gamepad with the keyboard joining in,
+# each holding the keys it should, and the whole drive the page recorded replaying
+# through Linux car_trace to the page's picture with every state hash the same; no
+# installability error; a reload that drives with the server gone; Escape ending the
+# game with the page saying so, and "Drive again" starting a new one at rest.
 #
 #   web_test.sh WEB_BUILD LINUX_BUILD     (run from the project folder)
 set -u
@@ -43,7 +47,7 @@ for _ in $(seq 50); do [ -n "$(served_as '')" ] && break; sleep 0.1; done
 type=$(served_as racer.wasm)
 check "the .wasm is served as application/wasm (got ${type:-nothing})" [ "$type" = application/wasm ]
 mkdir "$work/page"
-node "$project/tests/instruments/page_probe.js" "http://127.0.0.1:$port/" "$work/page"
+node "$project/tests/instruments/page_probe.js" "http://127.0.0.1:$port/" "$work/page" "$server_pid"
 check "the page could be driven (status $?)" [ -s "$work/page/ended.txt" ]
 check "the canvas is 840x640 and has the focus ($(cat "$work/page/size.txt" 2>/dev/null))" \
     [ "$(cat "$work/page/size.txt" 2>/dev/null)" = "840x640 focused=true" ]
@@ -53,9 +57,20 @@ check "at rest the canvas shows the Linux picture, pixel for pixel" same_pixels 
 check "ArrowUp held for a second changes the picture" \
     test -s "$work/page/up.bmp" -a -n "$(cmp "$work/page/up.bmp" "$work/page/rest.bmp" 2>/dev/null)"
 
+while read -r line; do
+    check "the canvas wholly visible, nothing over it, on $line" grep -q 'visible=true unobstructed=true' <<<"$line"
+done <"$work/page/screens.txt"
+check "the laptop's page does not scroll; the phone's pads on its screen" \
+    grep -qE '^1366x657 .*pads=none scrolls=false$' "$work/page/screens.txt" -a \
+    "$(grep -c 'pads=visible' "$work/page/screens.txt")" = 2
+check "touch: two fingers, a third, one lifted, one slid to the next pad, nothing scrolled ($(cat "$work/page/touch.txt"))" \
+    grep -qx '. UR URS UR UL . scrolled=0' "$work/page/touch.txt"
+check "a gamepad, the keyboard's Up held on when the trigger lets go ($(cat "$work/page/gamepad.txt"))" \
+    grep -qx 'UR URS U .' "$work/page/gamepad.txt"
+
 "$linux/car_trace" --frame "$work/replay.bmp" <"$work/page/drive.keys" >"$work/replay.out" 2>"$work/err"
 status=$?
-check "the page's recording of a drive replays in Linux car_trace, every state hash the same (status $status) $(cat "$work/err")" \
+check "the page's recording of keyboard, touch and gamepad replays in Linux car_trace, every state hash the same (status $status) $(cat "$work/err")" \
     [ $status = 0 -a "$(head -n 1 "$work/page/drive.keys")" = "# racer key script 2" ]
 x=$(trace_value "$work/replay.out" x 2>/dev/null)
 check "it moved the car: x went from 100 to ${x:-nothing}" \
@@ -72,7 +87,12 @@ blurred=$(cat "$work/page/blur.txt" 2>/dev/null || echo 0)
 later=$(grep -v '^#' "$work/page/blur.keys" 2>/dev/null | tail -n +$((blurred + 30)) | cut -d' ' -f1)
 check "Up held while the page lost the focus: none of the $(wc -w <<<"$later") steps from half a second later reads it" \
     numbers "$blurred" -- [ "$blurred" -gt 0 -a "$(wc -w <<<"$later")" -gt 30 -a "$(grep -c U <<<"$later")" = 0 ]
+check "Chromium finds the page installable (errors: $(cat "$work/page/installability.txt"))" \
+    grep -qx '\[\]' "$work/page/installability.txt"
+check "with the server gone, a reload still drives ($(cat "$work/page/offline.txt"))" \
+    grep -qE '^[1-9][0-9]* steps, keys .*U.*, worker=true$' "$work/page/offline.txt"
 check "Escape ends the game and the page says so: $(cat "$work/page/ended.txt")" \
     grep -q "The game has ended" "$work/page/ended.txt"
+check "Drive again starts a new drive, at rest as on Linux" same_pixels "$work/page/again.bmp" "$work/linux-rest.bmp"
 
 finish

@@ -1,9 +1,10 @@
 // The game in a browser page. The game's own start-up, frame step, loop and teardown; only
 // the entry differs: the page hands the browser each animation frame back, so there is no
 // loop of our own. Each frame, rest(0) lets the library's timer count the time that has
-// passed (web/allegro/emscripten.c) and the game works off the steps it owes. Escape ends
-// it as on the desktop, then the page says so. The drive is kept as a key script, as
-// car_record keeps it, which the page offers to save.
+// passed (web/allegro/emscripten.c), the game works off the steps it owes (at most five),
+// and the canvas is painted once, with the last step's picture. Escape ends it as on the
+// desktop, then the page says so and offers another drive. The drive is kept as a key
+// script, as car_record keeps it, which the page offers to save.
 
 #include <allegro.h>
 #include <emscripten.h>
@@ -14,6 +15,7 @@
 #include "app/GameStep.h"
 #include "app/Startup.h"
 #include "engine/GameScene.h"
+#include "shared/Globals.h"
 #include "tools/KeyScript.h"
 #include "tools/Trace.h"
 
@@ -44,16 +46,19 @@ private:
     std::string m_drive = ScriptHeader("racer in a browser");
 };
 
-CBrowserStep* s_step = nullptr; // lives as long as the page
+CBrowserStep* s_step = nullptr; // lives as long as the page, a new one each drive
+bool s_ended = false;           // the drive ended (Escape); the page may start another
 
 void Frame()
 {
     rest(0);
     RunOwedSteps(*s_step);
+    emsc_paint();
     if (QuitRequested())
     {
         emscripten_cancel_main_loop();
         StopGame();
+        s_ended = true;
         EM_ASM({
             if (Module['onGameOver'])
                 Module['onGameOver']();
@@ -75,6 +80,20 @@ EMSCRIPTEN_KEEPALIVE long racer_steps()
 EMSCRIPTEN_KEEPALIVE const char* racer_drive()
 {
     return s_step != nullptr ? s_step->Drive().c_str() : "";
+}
+
+/// Starts a new game, with a new drive, once the last one has ended; false if it could
+/// not start (the reason went to the page's status line).
+EMSCRIPTEN_KEEPALIVE bool racer_drive_again()
+{
+    if (!s_ended || !StartGame("racer"))
+        return false;
+    s_ended = false;
+    g_ticks.store(0); // the last game's steps, dropped at its end, are not this one's
+    delete s_step;
+    s_step = new CBrowserStep();
+    emscripten_set_main_loop(Frame, 0, 0);
+    return true;
 }
 }
 

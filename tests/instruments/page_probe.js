@@ -1,174 +1,93 @@
-// page_probe: drives the game's page in Debian's headless Chromium for tests/web_test.sh,
-// through Chromium's DevTools protocol on a pipe (no browser download, no npm package),
-// and writes what it saw into a folder for the test to check:
+// page_probe: drives the game's page in Debian's headless Chromium for tests/web_test.sh
+// (through devtools.js) and writes what it saw into a folder for the test to check:
 //   size.txt         the canvas's width and height
 //   rest.bmp         the canvas with the car at rest, as a 24-bit BMP like car_trace's
 //   up.bmp           the canvas after ArrowUp was held for a second
-//   drive.keys, drive.bmp   after a drive: the page's own recording of it and its canvas,
-//                    taken in the same instant
 //   rates.txt        the page's own steps per second over 10 s, one measure a line
 //   blur.keys        the recording after a key was held while the page lost the focus;
 //                    blur.txt the step at which it lost it
+//   screens.txt      for a laptop's 1366 x 657 and a phone's 844 x 390 and 390 x 844
+//                    (touched, so its pads show): where the canvas is, whether it and the
+//                    pads lie wholly on the screen with nothing over the canvas, and
+//                    whether the page can scroll
+//   touch.txt        the keys of a drive on the pads with several fingers, one lifted, one
+//                    slid to the next pad (each run of steps with the same keys once), and
+//                    how far a swipe on the canvas scrolled the page
+//   gamepad.txt      the same for a drive on a stubbed gamepad, the keyboard joining in
+//   drive.keys, drive.bmp   then: the page's own recording of the whole drive and its
+//                    canvas, taken in the same instant
+//   installability.txt   Chromium's installability errors for the page, as JSON
+//   offline.txt      after a reload with the web server gone: steps run, steps with Up,
+//                    whether the service worker answered
 //   ended.txt        the page's words once Escape was pressed
+//   again.bmp        the canvas once "Drive again" started a new drive
 //
-//   node page_probe.js URL OUT_FOLDER [CHROMIUM]      (exit status 1 if the page fails)
+//   node page_probe.js URL OUT_FOLDER SERVER_PID   (exit status 1 if the page fails; the
+//                    server's process is ended for the offline reload)
 
 'use strict';
-const { spawn } = require('child_process');
 const fs = require('fs');
 const path = require('path');
-const os = require('os');
+const { Browser, Page, sleep, snapshot } = require('./devtools.js');
 
-const [url, out, chromium = '/usr/bin/chromium'] = process.argv.slice(2);
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const [url, out, serverPid] = process.argv.slice(2);
+const kSteps = '(() => { try { return Module._racer_steps(); } catch (e) { return 0; } })()';
 
-/// A client of Chromium's DevTools protocol over --remote-debugging-pipe: JSON messages
-/// ending in a NUL byte, written to its fd 3 and read from its fd 4.
-class Browser {
-  constructor() {
-    this.profile = fs.mkdtempSync(path.join(os.tmpdir(), 'page-probe-'));
-    this.process = spawn(chromium, [
-      '--headless=new', '--no-sandbox', '--disable-gpu', '--remote-debugging-pipe',
-      '--no-first-run', '--disable-background-networking', '--disable-component-update',
-      '--disable-sync', '--disable-quic', '--disable-renderer-backgrounding',
-      '--disable-background-timer-throttling', '--disable-backgrounding-occluded-windows',
-      `--user-data-dir=${this.profile}`, 'about:blank',
-    ], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
-    this.next = 1;
-    this.waiting = new Map();
-    this.buffer = '';
-    this.process.stdio[4].on('data', (chunk) => this.receive(chunk));
-  }
-
-  receive(chunk) {
-    this.buffer += chunk.toString('utf8');
-    let end;
-    while ((end = this.buffer.indexOf('\0')) >= 0) {
-      const message = JSON.parse(this.buffer.slice(0, end));
-      this.buffer = this.buffer.slice(end + 1);
-      const pending = this.waiting.get(message.id);
-      if (pending) {
-        this.waiting.delete(message.id);
-        if (message.error) pending.reject(new Error(`${pending.method}: ${message.error.message}`));
-        else pending.resolve(message.result);
-      }
-    }
-  }
-
-  send(method, params = {}, sessionId = undefined) {
-    const id = this.next++;
-    const message = { id, method, params };
-    if (sessionId) message.sessionId = sessionId;
-    this.process.stdio[3].write(JSON.stringify(message) + '\0');
-    return new Promise((resolve, reject) => this.waiting.set(id, { resolve, reject, method }));
-  }
-
-  async close() {
-    try { await this.send('Browser.close'); } catch (e) { /* it is going anyway */ }
-    await sleep(200);
-    this.process.kill();
-    fs.rmSync(this.profile, { recursive: true, force: true });
-  }
+/// Each run of steps with the same keys in the page's drive, from step `from` on, once.
+function keyRuns(drive, from) {
+  const words = drive.split('\n').filter((line) => line && !/^\s*[#=]/.test(line))
+    .slice(from).map((line) => line.split(' ')[0]);
+  return words.filter((word, i) => word !== words[i - 1]).join(' ');
 }
+const driveText = 'Module.UTF8ToString(Module._racer_drive())';
 
-/// One page of the browser.
-class Page {
-  constructor(browser, sessionId, targetId) {
-    this.browser = browser;
-    this.sessionId = sessionId;
-    this.targetId = targetId;
+/// Where the canvas lies on a `width` x `height` screen, and whether anything hides it.
+async function screenReport(page, width, height, phone) {
+  await page.emulate(width, height, phone);
+  if (phone) { // a touch shows the pads
+    await page.touch('touchStart', [{ x: width / 2, y: height / 2, id: 1 }]);
+    await page.touch('touchEnd', []);
   }
-
-  static async open(browser, address) {
-    const { targetId } = await browser.send('Target.createTarget', { url: address });
-    const { sessionId } = await browser.send('Target.attachToTarget', { targetId, flatten: true });
-    return new Page(browser, sessionId, targetId);
-  }
-
-  send(method, params) {
-    return this.browser.send(method, params, this.sessionId);
-  }
-
-  async evaluate(expression) {
-    const result = await this.send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
-    if (result.exceptionDetails) throw new Error(`${expression}: ${result.exceptionDetails.text}`);
-    return result.result.value;
-  }
-
-  /// A key as the page's keyboard events carry it.
-  async key(type, code) {
-    const keys = {
-      ArrowUp: ['ArrowUp', 38], ArrowRight: ['ArrowRight', 39], ArrowLeft: ['ArrowLeft', 37],
-      ArrowDown: ['ArrowDown', 40], Space: [' ', 32], Escape: ['Escape', 27],
-    };
-    const [keyName, keyCode] = keys[code];
-    await this.send('Input.dispatchKeyEvent', {
-      type, code, key: keyName, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode,
-    });
-  }
-}
-
-/// The canvas's pixels and, in the same instant, the page's step count and recording.
-const kSnapshot = `(() => {
-  const c = document.getElementById('screen');
-  const rgba = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-  let text = '';
-  for (let i = 0; i < rgba.length; i += 8192)
-    text += String.fromCharCode.apply(null, rgba.subarray(i, i + 8192));
-  return { w: c.width, h: c.height, pixels: btoa(text), steps: Module._racer_steps(),
-           drive: Module.UTF8ToString(Module._racer_drive()) };
-})()`;
-
-/// Writes RGBA pixels as an uncompressed 24-bit BMP, rows bottom-up, as car_trace does.
-function writeBmp(file, w, h, rgba) {
-  const row = Math.ceil((w * 3) / 4) * 4;
-  const bmp = Buffer.alloc(54 + row * h);
-  bmp.write('BM', 0);
-  bmp.writeUInt32LE(bmp.length, 2);
-  bmp.writeUInt32LE(54, 10);
-  bmp.writeUInt32LE(40, 14);
-  bmp.writeInt32LE(w, 18);
-  bmp.writeInt32LE(h, 22);
-  bmp.writeUInt16LE(1, 26);
-  bmp.writeUInt16LE(24, 28);
-  bmp.writeUInt32LE(row * h, 34);
-  for (let y = 0; y < h; y++)
-    for (let x = 0; x < w; x++) {
-      const from = (y * w + x) * 4, to = 54 + (h - 1 - y) * row + x * 3;
-      bmp[to] = rgba[from + 2];
-      bmp[to + 1] = rgba[from + 1];
-      bmp[to + 2] = rgba[from];
-    }
-  fs.writeFileSync(file, bmp);
-}
-
-async function snapshot(page, name) {
-  const s = await page.evaluate(kSnapshot);
-  writeBmp(path.join(out, `${name}.bmp`), s.w, s.h, Buffer.from(s.pixels, 'base64'));
-  return s;
+  await sleep(300);
+  return page.evaluate(`(() => {
+    const c = document.getElementById('screen'), r = c.getBoundingClientRect();
+    const v = visualViewport; // what the screen shows of the page
+    const on = (r) => r.left >= v.offsetLeft && r.top >= v.offsetTop &&
+      r.right <= v.offsetLeft + v.width && r.bottom <= v.offsetTop + v.height;
+    const corners = [[r.left + 1, r.top + 1], [r.right - 1, r.top + 1], [r.left + 1, r.bottom - 1],
+                     [r.right - 1, r.bottom - 1], [(r.left + r.right) / 2, (r.top + r.bottom) / 2]];
+    const pads = [...document.querySelectorAll('.pads button')].map((b) => b.getBoundingClientRect());
+    const root = document.documentElement;
+    return \`\${v.width}x\${v.height} at zoom \${v.scale}: canvas \${Math.round(r.width)}x\${Math.round(r.height)}\` +
+      \` at \${Math.round(r.left)},\${Math.round(r.top)} visible=\${on(r)}\` +
+      \` unobstructed=\${corners.every(([x, y]) => document.elementFromPoint(x, y) === c)}\` +
+      \` pads=\${pads[0].width === 0 ? 'none' : pads.every(on) ? 'visible' : 'off-screen'}\` +
+      \` scrolls=\${root.scrollHeight > innerHeight || root.scrollWidth > innerWidth}\`;
+  })()`);
 }
 
 async function main() {
   const browser = new Browser();
+  const file = (name) => path.join(out, name);
+  const write = (name, text) => fs.writeFileSync(file(name), `${text}\n`);
   try {
     const page = await Page.open(browser, url);
     await page.send('Runtime.enable');
     // Ready once the game has run its first steps.
-    const kSteps = '(() => { try { return Module._racer_steps(); } catch (e) { return 0; } })()';
     for (let i = 0; i < 100 && !(await page.evaluate(kSteps)); i++)
       await sleep(100);
     const size = await page.evaluate("(() => { const c = document.getElementById('screen'); return [c.width, c.height, document.activeElement === c]; })()");
-    fs.writeFileSync(path.join(out, 'size.txt'), `${size[0]}x${size[1]} focused=${size[2]}\n`);
+    write('size.txt', `${size[0]}x${size[1]} focused=${size[2]}`);
 
     await sleep(500);
-    await snapshot(page, 'rest');
+    await snapshot(page, file('rest.bmp'));
 
     await page.key('keyDown', 'ArrowUp');
     await sleep(1000);
     await page.key('keyUp', 'ArrowUp');
-    await snapshot(page, 'up');
+    await snapshot(page, file('up.bmp'));
 
-    // A drive with turns, a slide and the handbrake; recording and picture at one instant.
+    // A drive with turns, a slide and the handbrake.
     await page.key('keyDown', 'ArrowUp');
     await sleep(700);
     await page.key('keyDown', 'ArrowRight');
@@ -182,8 +101,6 @@ async function main() {
     await page.key('keyUp', 'ArrowLeft');
     await page.key('keyUp', 'ArrowUp');
     await sleep(300);
-    const drive = await snapshot(page, 'drive');
-    fs.writeFileSync(path.join(out, 'drive.keys'), drive.drive);
 
     // The page's own count of steps over 10 s of its own clock, up to three times.
     const rates = [];
@@ -195,29 +112,107 @@ async function main() {
       rates.push(rate);
       if (Math.abs(rate - 60) <= 2) break;
     }
-    fs.writeFileSync(path.join(out, 'rates.txt'), rates.map((r) => r.toFixed(2)).join('\n') + '\n');
+    write('rates.txt', rates.map((r) => r.toFixed(2)).join('\n'));
 
     // Up held while the page loses the focus to another tab: it must let go.
     await page.key('keyDown', 'ArrowUp');
     await sleep(500);
-    const blurredAt = await page.evaluate('Module._racer_steps()');
+    const blurredAt = await page.evaluate(kSteps);
     const other = await browser.send('Target.createTarget', { url: 'about:blank' });
     await browser.send('Target.activateTarget', { targetId: other.targetId });
     await sleep(800);
     await browser.send('Target.activateTarget', { targetId: page.targetId });
-    await sleep(800);
-    fs.writeFileSync(path.join(out, 'blur.txt'), `${blurredAt}\n`);
-    fs.writeFileSync(path.join(out, 'blur.keys'), await page.evaluate('Module.UTF8ToString(Module._racer_drive())'));
+    await sleep(1500); // the hidden time is dropped, not caught up
+    write('blur.txt', blurredAt);
+    write('blur.keys', await page.evaluate(driveText));
     await browser.send('Target.closeTarget', { targetId: other.targetId });
     await page.key('keyUp', 'ArrowUp');
 
-    // Escape ends the game, and the page says so.
+    // A laptop's screen, then a phone's both ways; the touch drive on the last.
+    const screens = [];
+    for (const [w, h, phone] of [[1366, 657, false], [390, 844, true], [844, 390, true]])
+      screens.push(await screenReport(page, w, h, phone));
+    write('screens.txt', screens.join('\n'));
+
+    const pad = await page.pads();
+    const at = (name, id) => ({ x: pad[name].x, y: pad[name].y, id });
+    let from = await page.evaluate(kSteps);
+    const canvas = await page.evaluate(`(() => { const r = document.getElementById('screen').getBoundingClientRect();
+      return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; })()`);
+    await page.touch('touchStart', [{ ...canvas, id: 9 }]); // a swipe on the canvas
+    await page.touch('touchMove', [{ x: canvas.x, y: canvas.y - 150, id: 9 }]);
+    await page.touch('touchEnd', []);
+    await page.touch('touchStart', [at('accelerate', 1), at('steer right', 2)]);
+    await sleep(600);
+    await page.touch('touchStart', [at('accelerate', 1), at('steer right', 2), at('handbrake', 3)]);
+    await sleep(400);
+    await page.touch('touchEnd', [at('handbrake', 3)]);
+    await sleep(400);
+    await page.touch('touchMove', [at('accelerate', 1), at('steer left', 2)]);
+    await sleep(400);
+    await page.touch('touchEnd', []);
+    await sleep(300);
+    write('touch.txt', `${keyRuns(await page.evaluate(driveText), from)} scrolled=${await page.evaluate('scrollY')}`);
+
+    // A gamepad: stick and right trigger, then X; the keyboard's Up joins in before the
+    // trigger lets go, so Up stays held.
+    from = await page.evaluate(kSteps);
+    await page.evaluate(`(() => {
+      window.stubPad = { connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
+        buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
+      navigator.getGamepads = () => [window.stubPad];
+    })()`);
+    const setPad = (change) => page.evaluate(`(() => { const p = window.stubPad; ${change} })()`);
+    await setPad('p.axes[0] = 0.8; p.buttons[7] = { pressed: true, value: 1 };');
+    await sleep(500);
+    await setPad('p.buttons[2] = { pressed: true, value: 1 };');
+    await sleep(400);
+    await page.key('keyDown', 'ArrowUp');
+    await setPad('p.buttons[7] = { pressed: false, value: 0 };');
+    await sleep(400);
+    await setPad('p.axes[0] = 0; p.buttons[2] = { pressed: false, value: 0 };');
+    await sleep(400);
+    await page.key('keyUp', 'ArrowUp');
+    await sleep(300);
+    write('gamepad.txt', keyRuns(await page.evaluate(driveText), from).replace(/^\. /, ''));
+
+    // The whole drive: recording and picture at one instant.
+    const drive = await snapshot(page, file('drive.bmp'));
+    fs.writeFileSync(file('drive.keys'), drive.drive);
+
+    const { installabilityErrors } = await page.send('Page.getInstallabilityErrors');
+    write('installability.txt', JSON.stringify(installabilityErrors));
+
+    // Escape ends the game, and the page says so; then another drive.
     // Held for a moment, as a player's press lasts: the game reads the keys once a frame.
     await page.key('keyDown', 'Escape');
     await sleep(100);
     await page.key('keyUp', 'Escape');
     await sleep(500);
-    fs.writeFileSync(path.join(out, 'ended.txt'), `${await page.evaluate('document.getElementById("status").textContent')}\n`);
+    write('ended.txt', await page.evaluate('document.getElementById("status").textContent'));
+    await page.evaluate("document.getElementById('again').click()");
+    await sleep(700);
+    await snapshot(page, file('again.bmp'));
+
+    // Offline: once the worker is active, the server goes and the page reloads.
+    await page.evaluate(`Promise.race([navigator.serviceWorker.ready,
+      new Promise((ready) => setTimeout(ready, 10000))])`);
+    process.kill(Number(serverPid));
+    await sleep(300);
+    await page.send('Page.reload');
+    await sleep(500);
+    for (let i = 0; i < 100 && !(await page.evaluate(kSteps)); i++)
+      await sleep(100);
+    await page.key('keyDown', 'ArrowUp');
+    await sleep(700);
+    await page.key('keyUp', 'ArrowUp');
+    try {
+      const offline = await page.evaluate(`(${keyRuns})(${driveText}, 0)`);
+      write('offline.txt', `${await page.evaluate(kSteps)} steps, keys ${offline},` +
+        ` worker=${await page.evaluate('!!navigator.serviceWorker.controller')}`);
+    } catch (e) {
+      write('offline.txt', 'no game on the page');
+    }
   } finally {
     await browser.close();
   }

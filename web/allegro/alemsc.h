@@ -23,4 +23,20 @@ AL_VAR(MOUSE_DRIVER, mouse_emscripten);
 #define GFX_EMSCRIPTEN          AL_ID('E','M','S','G')
 AL_VAR(GFX_DRIVER, gfx_emscripten);
 
+#ifdef __cplusplus
+   extern "C" {
+#endif
+
+/* Presses (down true) or releases the key of KeyboardEvent.code `code`, as the page's
+ * one input path asks; false for a key the game does not use or without a keyboard. */
+AL_FUNC(int, emsc_key, (const char *code, int down));
+
+/* Paints the screen to the page's canvas if a step has released it since the last paint;
+ * called once an animation frame, after the steps owed. */
+AL_FUNC(void, emsc_paint, (void));
+
+#ifdef __cplusplus
+   }
+#endif
+
 #endif

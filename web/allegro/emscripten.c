@@ -1,13 +1,16 @@
 /* The graphics library's drivers for the browser, a platform of our own (Emscripten):
  *   system     the timer's ticks are counted whenever the game yields (rest(0));
  *   timer      the browser's clock, emscripten_get_now(), turned into the library's ticks;
- *              a tab that was hidden catches up at most one second;
- *   keyboard   the window's keydown and keyup by KeyboardEvent.code into `key`; every key
- *              is released when the page loses the focus or is hidden; the keys the game
- *              uses do not scroll the page;
+ *              at most five steps' worth a frame: time owed beyond that (a hidden tab, a
+ *              device too slow for 60 steps a second) is dropped, not caught up;
+ *   keyboard   `key` as the page holds it: the page calls emsc_key() when the first of
+ *              its sources (keyboard, touch pads, gamepad) takes a key or the last one
+ *              lets it go (web/page.js);
  *   mouse      a stub: the browser shows its own pointer, the library draws none;
- *   graphics   `screen` is a linear 32-bit bitmap in the module's memory, copied to the
- *              page's canvas (Module.canvas) on every release_screen().
+ *   graphics   `screen` is a linear 32-bit bitmap in the module's memory laid out as the
+ *              canvas takes it (R, G, B, A bytes, alpha opaque: a blit to the screen sets
+ *              it), painted to the page's canvas (Module.canvas) by emsc_paint(), once an
+ *              animation frame, as the last step left it.
  * The headless driver ("none") stays, so a program can still start without a display. */
 
 #include <emscripten.h>
@@ -20,7 +23,9 @@
 
 /* --- timer --- */
 
-#define MAX_CATCH_UP_MS 1000.0 /* a tab left hidden owes at most this much time */
+/* The most time one animation frame may owe: five steps of the game's 60 Hz. A frame
+ * that runs late runs at most five steps, so that it is not later still. */
+#define MAX_CATCH_UP_MS (5 * 1000.0 / 60)
 
 static double timer_last_ms;  /* the browser's clock when the timer last advanced */
 static double timer_carry;    /* timer units not yet handed out, below one */
@@ -63,90 +68,38 @@ TIMER_DRIVER timer_emscripten = {
 
 /* --- keyboard --- */
 
-/* KeyboardEvent.code of the keys the game and its page know, with their ASCII. */
+/* KeyboardEvent.code of the keys the game uses, with their ASCII. */
 static const struct { const char *code; int scancode; int ascii; } key_codes[] = {
    { "ArrowUp", KEY_UP, 0 }, { "ArrowDown", KEY_DOWN, 0 },
    { "ArrowLeft", KEY_LEFT, 0 }, { "ArrowRight", KEY_RIGHT, 0 },
-   { "Space", KEY_SPACE, ' ' }, { "Escape", KEY_ESC, 27 }, { "Enter", KEY_ENTER, 13 },
+   { "Space", KEY_SPACE, ' ' }, { "Escape", KEY_ESC, 27 },
 };
 
-/* The library's scancode and ASCII of a KeyboardEvent.code; false for keys left to the page. */
-static int find_key(const char *code, int *scancode, int *ascii)
+EMSCRIPTEN_KEEPALIVE int emsc_key(const char *code, int down)
 {
    unsigned i;
 
+   if (!keyboard_driver)
+      return FALSE;
    for (i = 0; i < sizeof key_codes / sizeof key_codes[0]; i++) {
-      if (strcmp(code, key_codes[i].code) == 0) {
-         *scancode = key_codes[i].scancode;
-         *ascii = key_codes[i].ascii;
-         return TRUE;
-      }
-   }
-   if (strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && code[4] == '\0') {
-      *scancode = KEY_A + (code[3] - 'A');
-      *ascii = 'a' + (code[3] - 'A');
+      if (strcmp(code, key_codes[i].code) != 0)
+         continue;
+      if (down && !key[key_codes[i].scancode])
+         _handle_key_press(key_codes[i].ascii, key_codes[i].scancode);
+      else if (!down && key[key_codes[i].scancode])
+         _handle_key_release(key_codes[i].scancode);
       return TRUE;
    }
    return FALSE;
 }
 
-static EM_BOOL on_key(int type, const EmscriptenKeyboardEvent *event, void *unused)
-{
-   int scancode, ascii;
-
-   (void)unused;
-   if (!find_key(event->code, &scancode, &ascii))
-      return EM_FALSE;
-   if (type == EMSCRIPTEN_EVENT_KEYDOWN) {
-      if (!event->repeat)
-         _handle_key_press(ascii, scancode);
-   }
-   else if (key[scancode]) {
-      _handle_key_release(scancode);
-   }
-   return EM_TRUE; /* handled: no scrolling, no other default action */
-}
-
-/* Lets go of every key held: a page that lost the focus hears no keyup. */
-static void release_all_keys(void)
-{
-   int scancode;
-
-   for (scancode = 1; scancode < KEY_MAX; scancode++)
-      if (key[scancode])
-         _handle_key_release(scancode);
-}
-
-static EM_BOOL on_blur(int type, const EmscriptenFocusEvent *event, void *unused)
-{
-   (void)type; (void)event; (void)unused;
-   release_all_keys();
-   return EM_FALSE;
-}
-
-static EM_BOOL on_visibility(int type, const EmscriptenVisibilityChangeEvent *event, void *unused)
-{
-   (void)type; (void)unused;
-   if (event->hidden)
-      release_all_keys();
-   return EM_FALSE;
-}
-
 static int keyboard_init(void)
 {
-   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, NULL, EM_FALSE, on_key);
-   emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, NULL, EM_FALSE, on_key);
-   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, NULL, EM_FALSE, on_blur);
-   emscripten_set_visibilitychange_callback(NULL, EM_FALSE, on_visibility);
    return 0;
 }
 
 static void keyboard_exit(void)
 {
-   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, NULL, EM_FALSE, NULL);
-   emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, NULL, EM_FALSE, NULL);
-   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, NULL, EM_FALSE, NULL);
-   emscripten_set_visibilitychange_callback(NULL, EM_FALSE, NULL);
 }
 
 KEYBOARD_DRIVER keyboard_emscripten = {
@@ -173,25 +126,41 @@ MOUSE_DRIVER mouse_emscripten = {
 
 /* --- graphics --- */
 
-static uint32_t *screen_pixels;  /* the screen bitmap's memory, the library's layout */
-static uint32_t *canvas_pixels;  /* the same as the canvas takes it: R, G, B, A bytes */
+static uint32_t *screen_pixels;  /* the screen bitmap's memory: R, G, B, A bytes */
+static int screen_changed;       /* released since the last paint */
 
-/* Copies the screen to the canvas, whose pixels are the bytes R, G, B, A: each colour
- * taken from where the library's 32-bit layout keeps it, alpha made opaque. */
-static void show_screen(BITMAP *bmp)
+/* The library's blit from a memory bitmap to the screen, with the alpha byte set: the
+ * game's colours have none, and the canvas would take them as transparent. Costs what
+ * the plain copy does, and leaves the paint nothing to convert. */
+static void blit_opaque(BITMAP *source, BITMAP *dest, int source_x, int source_y,
+                        int dest_x, int dest_y, int width, int height)
 {
-   const int r = _rgb_r_shift_32, g = _rgb_g_shift_32, b = _rgb_b_shift_32;
-   int i, n = bmp->w * bmp->h;
+   const uint32_t opaque = 0xffu << _rgb_a_shift_32;
+   int x, y;
 
-   for (i = 0; i < n; i++) {
-      uint32_t p = screen_pixels[i];
-      canvas_pixels[i] = 0xff000000u | ((p >> r) & 0xff) | (((p >> g) & 0xff) << 8) | (((p >> b) & 0xff) << 16);
+   for (y = 0; y < height; y++) {
+      const uint32_t *from = (const uint32_t *)source->line[source_y + y] + source_x;
+      uint32_t *to = (uint32_t *)dest->line[dest_y + y] + dest_x;
+      for (x = 0; x < width; x++)
+         to[x] = from[x] | opaque;
    }
+}
+
+static void screen_released(BITMAP *bmp)
+{
+   (void)bmp;
+   screen_changed = TRUE;
+}
+
+void emsc_paint(void)
+{
+   if (!screen_changed || !screen_pixels)
+      return;
+   screen_changed = FALSE;
    EM_ASM({
-      var canvas = Module['canvas'];
       var pixels = new Uint8ClampedArray(HEAPU8.buffer, $0, $1 * $2 * 4);
-      canvas.getContext('2d').putImageData(new ImageData(pixels, $1, $2), 0, 0);
-   }, canvas_pixels, bmp->w, bmp->h);
+      Module['canvasContext'].putImageData(new ImageData(pixels, $1, $2), 0, 0);
+   }, screen_pixels, gfx_emscripten.w, gfx_emscripten.h);
 }
 
 static BITMAP *gfx_init(int w, int h, int v_w, int v_h, int color_depth)
@@ -203,21 +172,24 @@ static BITMAP *gfx_init(int w, int h, int v_w, int v_h, int color_depth)
       return NULL;
    }
    screen_pixels = calloc((size_t)w * h, sizeof(uint32_t));
-   canvas_pixels = calloc((size_t)w * h, sizeof(uint32_t));
-   if (!screen_pixels || !canvas_pixels) {
-      free(screen_pixels);
-      free(canvas_pixels);
+   if (!screen_pixels)
       return NULL;
-   }
    gfx_emscripten.w = w;
    gfx_emscripten.h = h;
    b = _make_bitmap(w, h, (uintptr_t)screen_pixels, &gfx_emscripten, 32, w * 4);
-   if (!b)
+   if (!b) {
+      free(screen_pixels);
+      screen_pixels = NULL;
       return NULL;
-   _screen_vtable.release = show_screen;
+   }
+   _screen_vtable.release = screen_released;
+   _screen_vtable.blit_from_memory = blit_opaque;
+   screen_changed = FALSE;
    EM_ASM({
-      Module['canvas'].width = $0;
-      Module['canvas'].height = $1;
+      var canvas = Module['canvas'];
+      canvas.width = $0;
+      canvas.height = $1;
+      Module['canvasContext'] = canvas.getContext('2d');
    }, w, h);
    return b;
 }
@@ -226,8 +198,7 @@ static void gfx_exit(BITMAP *b)
 {
    (void)b;
    free(screen_pixels);
-   free(canvas_pixels);
-   screen_pixels = canvas_pixels = NULL;
+   screen_pixels = NULL;
 }
 
 /* The browser's pointer stands in for the library's: a "hardware" cursor. */

@@ -1,0 +1,175 @@
+// The page around the game (index.html): the canvas fitted to the screen, one input path
+// for the keyboard, the touch pads and a gamepad, fullscreen, another drive once one has
+// ended, and the service worker that keeps the page for offline play. The game itself
+// (racer.js) reads the keys the input path holds and paints the canvas.
+'use strict';
+
+const canvas = document.getElementById('screen');
+const game = document.getElementById('game');
+const statusLine = document.getElementById('status');
+const kWidth = 840, kHeight = 640; // the canvas's own pixels; only its CSS size changes
+const kGap = 8, kHelpWidth = 300;
+
+// --- One input path. ---
+
+/// The keys the game uses, by KeyboardEvent.code: the keyboard's, the pads' and the
+/// gamepad's words for them.
+const kGameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', 'Space', 'Escape'];
+const holders = new Map(kGameKeys.map((code) => [code, new Set()]));
+
+/// Source `source` ('keyboard', 'touch', 'gamepad') takes (down) or lets go of key `code`.
+/// holders holds who holds each key; the game hears a change only when the set turns
+/// empty or stops being empty, so one source letting go leaves a key another still holds.
+function hold(code, source, down) {
+  const who = holders.get(code);
+  const was = who.size > 0;
+  if (down) who.add(source); else who.delete(source);
+  if (was === who.size > 0) return;
+  for (const pad of document.querySelectorAll(`.pads button[data-key="${code}"]`))
+    pad.classList.toggle('held', who.size > 0);
+  if (Module.calledRun) Module.ccall('emsc_key', 'number', ['string', 'number'], [code, who.size > 0]);
+}
+
+/// Every source lets go of every key: the page hears no key-up once it has lost the focus.
+function releaseAll() {
+  for (const [code, who] of holders)
+    for (const source of [...who]) hold(code, source, false);
+}
+
+// The keyboard. The game's keys do nothing else: no scrolling.
+function onKey(event) {
+  if (!holders.has(event.code)) return;
+  event.preventDefault();
+  if (!event.repeat) hold(event.code, 'keyboard', event.type === 'keydown');
+}
+window.addEventListener('keydown', onKey);
+window.addEventListener('keyup', onKey);
+window.addEventListener('blur', releaseAll);
+document.addEventListener('visibilitychange', () => { if (document.hidden) releaseAll(); });
+
+// The touch pads: every finger holds the pad it is on now, so a finger sliding from one
+// pad to the next lets go of the first. The pads show once the page is touched.
+function onTouch(event) {
+  if (!document.body.classList.contains('touch')) {
+    document.body.classList.add('touch');
+    fit();
+  }
+  const under = new Set();
+  for (const touch of event.touches) {
+    const pad = document.elementFromPoint(touch.clientX, touch.clientY)?.closest('.pads button');
+    if (pad) under.add(pad.dataset.key);
+  }
+  for (const code of kGameKeys) hold(code, 'touch', under.has(code));
+  if (game.contains(event.target) && event.cancelable) event.preventDefault();
+}
+for (const type of ['touchstart', 'touchmove', 'touchend', 'touchcancel'])
+  document.addEventListener(type, onTouch, { passive: false });
+game.addEventListener('contextmenu', (event) => event.preventDefault());
+
+// A gamepad in the standard mapping, read once an animation frame, before the steps.
+const kDeadZone = 0.3;
+function pollGamepads() {
+  const wanted = new Set();
+  for (const pad of navigator.getGamepads ? navigator.getGamepads() : []) {
+    if (!pad || !pad.connected) continue;
+    const pressed = (i) => pad.buttons[i] && (pad.buttons[i].pressed || pad.buttons[i].value > kDeadZone);
+    if (pad.axes[0] < -kDeadZone || pressed(14)) wanted.add('ArrowLeft');
+    if (pad.axes[0] > kDeadZone || pressed(15)) wanted.add('ArrowRight');
+    if (pressed(7) || pressed(0)) wanted.add('ArrowUp');   // right trigger, A
+    if (pressed(6) || pressed(1)) wanted.add('ArrowDown'); // left trigger, B
+    if (pressed(2) || pressed(5)) wanted.add('Space');     // X, right shoulder
+  }
+  for (const code of kGameKeys) if (code !== 'Escape') hold(code, 'gamepad', wanted.has(code));
+}
+
+// --- The canvas fitted to the screen. ---
+
+/// The largest CSS size of the canvas with its 840:640 aspect in a `width` x `height`
+/// space, never above 1:1 but in fullscreen.
+function scaleIn(width, height, fullscreen) {
+  return Math.max(0.1, Math.min(width / kWidth, height / kHeight, fullscreen ? Infinity : 1));
+}
+
+/// Lays the page out for the viewport: the pads (once touched) beside the canvas or below
+/// it, whichever leaves the canvas larger; the help beside on a wide screen, else below;
+/// then the canvas as large as fits.
+function fit() {
+  const fullscreen = document.fullscreenElement === game;
+  const touch = document.body.classList.contains('touch');
+  // The layout viewport: on a phone, innerWidth grows with content too wide for it.
+  const viewport = document.documentElement;
+  const width = viewport.clientWidth - (fullscreen ? 0 : 2 * kGap);
+  const height = viewport.clientHeight - (fullscreen ? 0 : 2 * kGap);
+  const pad = Math.round(Math.min(96, Math.max(56, Math.min(width, height) * 0.2)));
+  const padBelow = Math.min(pad, Math.floor((width - 4 * kGap) / 5));
+  const layouts = [{ name: '', w: width, h: height }];
+  if (touch) {
+    layouts[0] = { name: 'pads-beside', pad, w: width - 2 * (2 * pad + kGap) - 2 * kGap, h: height };
+    layouts.push({ name: 'pads-below', pad: padBelow, w: width, h: height - padBelow - kGap });
+  }
+  for (const layout of layouts) layout.scale = scaleIn(layout.w, layout.h, fullscreen);
+  const best = layouts.reduce((a, b) => (b.scale > a.scale ? b : a));
+  const helpBeside = !fullscreen && scaleIn(best.w - kHelpWidth - kGap, best.h, false) >= best.scale;
+  document.body.classList.toggle('pads-beside', best.name === 'pads-beside');
+  document.body.classList.toggle('pads-below', best.name === 'pads-below');
+  document.body.classList.toggle('help-beside', helpBeside);
+  game.style.setProperty('--pad', `${best.pad || 0}px`);
+  canvas.style.width = `${Math.floor(kWidth * best.scale)}px`;
+  canvas.style.height = `${Math.floor(kHeight * best.scale)}px`;
+}
+window.addEventListener('resize', fit);
+document.addEventListener('fullscreenchange', fit);
+fit();
+
+// --- Fullscreen, another drive, saving the drive. ---
+
+const fullscreenButton = document.getElementById('fullscreen');
+if (document.fullscreenEnabled) {
+  fullscreenButton.hidden = false;
+  document.getElementById('fullscreen-note').hidden = false;
+  fullscreenButton.addEventListener('click', async () => {
+    try {
+      await game.requestFullscreen({ navigationUI: 'hide' });
+      await screen.orientation.lock('landscape');
+    } catch (e) { /* no lock on this device, or fullscreen refused: play as it is */ }
+    canvas.focus();
+  });
+}
+
+const again = document.getElementById('again');
+again.addEventListener('click', () => {
+  releaseAll();
+  if (Module._racer_drive_again()) {
+    again.hidden = true;
+    statusLine.textContent = '';
+  }
+  canvas.focus();
+});
+
+document.getElementById('save').addEventListener('click', function () {
+  const drive = Module.UTF8ToString(Module._racer_drive());
+  this.href = URL.createObjectURL(new Blob([drive], { type: 'text/plain' }));
+});
+
+// The keys reach the game only while the page has the focus: take it, and take it back on
+// a click.
+canvas.addEventListener('click', () => canvas.focus());
+
+var Module = {
+  canvas,
+  preMainLoop: pollGamepads,
+  onRuntimeInitialized() {
+    canvas.focus();
+    statusLine.textContent = '';
+  },
+  onGameOver() {
+    releaseAll();
+    statusLine.textContent = 'The game has ended.';
+    again.hidden = false;
+  },
+  printErr(text) { statusLine.textContent = text; },
+};
+
+// Offline after one visit: the worker keeps this build's files (https or localhost only).
+if ('serviceWorker' in navigator)
+  navigator.serviceWorker.register('sw.js').catch(() => { /* played online only */ });
