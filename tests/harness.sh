@@ -197,6 +197,24 @@ wait_exit() { # wait_exit PID [SECONDS]
     game_pid=
 }
 
+# Starts a game (COMMAND... from $project), saves the first picture of its 840x640 window
+# as OUT.bmp with window_probe ($probe), then holds Escape there: `window_seen` says what
+# window there was, `exit_status` how the game ended.
+game_first_picture() { # game_first_picture OUT.bmp SECONDS COMMAND...
+    local out=$1 seconds=$2
+    shift 2
+    (cd "$project" && exec "$@") >"$work/out" 2>"$work/err" &
+    game_pid=$!
+    find_window racer "$seconds"
+    sleep 0.5 # its first steps drawn
+    if [ -n "$window" ]; then
+        "$probe" "$window" --save "$out" >/dev/null
+        focus_window "$window"
+    fi
+    press Escape
+    wait_exit "$game_pid" 10
+}
+
 # Checks that the game in $game_pid opens the 840x640 window named $1 within $2 seconds,
 # then holds Escape there and checks that it ends with status 0. $3 says what was started.
 check_window_then_escape() { # check_window_then_escape TITLE SECONDS WHAT

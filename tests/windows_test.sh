@@ -80,14 +80,7 @@ check_same_frames mixed_drive 2 car_trace.exe windows_frames linux_frames
 
 # --- The game's window. ---
 # The Linux game's first picture, in the same X server, for comparison.
-(cd "$project" && exec "$linux/racer") &
-game_pid=$!
-find_window racer 10
-sleep 0.5
-"$probe" "$window" --save "$work/linux-start.bmp" >/dev/null
-focus_window "$window"
-press Escape
-wait_exit "$game_pid" 5
+game_first_picture "$work/linux-start.bmp" 10 "$linux/racer"
 
 xdotool mousemove 1000 700 # the pointer off the window
 wine racer.exe >"$work/out" 2>"$work/err" &
