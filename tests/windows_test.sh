@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, on an Xvfb of its own, against the Linux build: the game
-# and tools from the zip as a player unpacks it; car_trace.exe's traces byte-identical to
-# Linux's on every golden script and the demo drive, a drive recorded on Linux verified
-# by its state hashes, and car_trace.exe's pictures of two drives pixel-identical; the game's window 840 x 640, its first picture the Linux game's, Up
-# moving the car, Escape and the close button ending it with status 0; then the installer:
-# a silent install under Program Files with its Start-menu shortcut and its entry in the
-# list of installed programs, the game started through the shortcut, and a silent
-# uninstall that leaves none of it behind.
+# The Windows build under Wine, on an Xvfb of its own, against the Linux build, the game
+# and tools from the zip as a player unpacks it. Most runs are under highmem.exe, which
+# takes every address below 4 GB first, so that all the program allocates lies above 4 GB
+# as on a real 64-bit Windows (Wine's heaps otherwise stay low); that it did is checked
+# first, by a probe whose allocations must lie high and whose text must be drawn there as
+# at low addresses. Then: car_trace.exe's traces byte-identical to Linux's on every golden
+# script and the demo drive, at low and at high addresses; a drive recorded on Linux
+# verified by its state hashes; car_trace.exe's pictures of two drives pixel-identical to
+# Linux's, high; the game's window 840 x 640, its first picture the Linux game's, Up
+# moving the car, Escape ending it with status 0, high, and the same on the library's
+# GDI screen driver; the close button ending it; then the installer: a silent install
+# under Program Files with its Start-menu shortcut and its entry in the list of installed
+# programs, the game started through the shortcut, and a silent uninstall that leaves
+# none of it behind.
 #
-#   windows_test.sh ZIP SETUP LINUX_BUILD     (run from the project folder)
+#   windows_test.sh ZIP SETUP LINUX_BUILD WINDOWS_BUILD     (run from the project folder;
+#                   WINDOWS_BUILD holds highmem.exe and highmem_probe.exe)
 #
 # The Wine prefix is made once and kept in .cache/wine-prefix (ignored).
 set -u
 project=$PWD
 source "$project/tests/harness.sh"
-programs zip setup linux -- "$@"
+programs zip setup linux instruments -- "$@"
 probe=$linux/tests/window_probe
 needs wine:wine unzip:unzip pgrep:procps xdotool:xdotool xwininfo:x11-utils
 
@@ -45,17 +52,40 @@ cd "$game"
 wait_wine_game() { # wait_wine_game SECONDS
     wait_exit "$game_pid" "$1"
     [ "$exit_status" = timeout ] && pkill -9 -x racer.exe
+    [ "$exit_status" = timeout ] && pkill -9 -x highmem.exe
 }
-game_running() { pgrep -x racer.exe >/dev/null; }
+# Runs a Windows program with every address below 4 GB taken (a program in the current
+# folder as .\NAME.exe).
+high() { wine "$instruments/highmem.exe" "$@"; }
 
-# --- The traces: byte for byte the Linux ones. ---
+# --- Above 4 GB: the launcher reserves the low 4 GB, and what the probe allocates lies high. ---
+wine "$instruments/highmem_probe.exe" "$work/low.bmp" >"$work/low.txt" 2>&1
+high -v "$instruments/highmem_probe.exe" "$work/high.bmp" >"$work/high.txt" 2>"$work/high.err"
+reserved=$(sed -n 's/^highmem: \([0-9]*\) MB reserved.*/\1/p' "$work/high.err")
+check "highmem.exe reserves the 4 GB below 4 GB but for Linux's own mappings (${reserved:-no} MB)" \
+    numbers "$reserved" -- [ "$reserved" -ge 4000 ]
+check "under it, malloc and a bitmap's lines lie above 4 GB: $(tr '\n' ' ' <"$work/high.txt")" \
+    awk '{ n++; if (length($NF) != 16 || $NF < "0000000100000000") low = 1 } END { exit low || n != 4 }' \
+        <(tr -d '\r' <"$work/high.txt")
+check "and the text drawn on that bitmap is the text drawn at low addresses, pixel for pixel" \
+    same_pixels "$work/high.bmp" "$work/low.bmp"
+game_running() { pgrep -x racer.exe >/dev/null; }
+# The box in which two pictures differ, as WIDTHxHEIGHT+X+Y, or "none".
+differing_box() { # differing_box A.bmp B.bmp
+    /usr/bin/convert "$1" "$2" -compose difference -composite -trim -format '%wx%h%X%Y' info: 2>/dev/null |
+        sed 's/^1x1-1-1$/none/'
+}
+
+# --- The traces: byte for byte the Linux ones, low and high. ---
 for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
     name=$(basename "$keys" .keys)
     wine car_trace.exe <"$keys" >"$work/$name.win" 2>"$work/err"
     status=$?
+    high '.\car_trace.exe' <"$keys" >"$work/$name.high" 2>>"$work/err"
+    status="$status, $?"
     (cd "$project" && "$linux/car_trace" <"$keys" >"$work/$name.linux")
-    check "car_trace.exe on $name: status $status, the trace of Linux byte for byte" \
-        cmp -s "$work/$name.win" "$work/$name.linux"
+    check "car_trace.exe on $name, low and high: status $status, both the trace of Linux byte for byte $(head -c 200 "$work/err")" \
+        cmp -s <(cat "$work/$name.win" "$work/$name.high") <(cat "$work/$name.linux" "$work/$name.linux")
 done
 
 # --- A drive recorded on Linux, with its state hash on every step, verifies here. ---
@@ -72,24 +102,24 @@ status=$?
 check "car_trace.exe checks the $(grep -vc '^[#=]' "$work/linux.keys") state hashes of a drive recorded on Linux: all the same (status $status) $(cat "$work/err")" \
     [ $status = 0 -a "$(head -n 1 "$work/linux.keys")" = "# racer key script 2" ]
 
-# --- The pictures: every step of a slide, every second step of a long drive. ---
-windows_frames() { (cd "$game" && wine car_trace.exe --frames "$(winepath -w "$1")" --every "$2"); }
+# --- The pictures, high: every step of a slide, every second step of a long drive. ---
+windows_frames() { (cd "$game" && high '.\car_trace.exe' --frames "$(winepath -w "$1")" --every "$2"); }
 linux_frames() { "$linux/car_trace" --frames "$1" --every "$2"; }
-check_same_frames slide_right 1 car_trace.exe windows_frames linux_frames
-check_same_frames mixed_drive 2 car_trace.exe windows_frames linux_frames
+check_same_frames slide_right 1 "highmem.exe car_trace.exe" windows_frames linux_frames
+check_same_frames mixed_drive 2 "highmem.exe car_trace.exe" windows_frames linux_frames
 
 # --- The game's window. ---
 # The Linux game's first picture, in the same X server, for comparison.
 game_first_picture "$work/linux-start.bmp" 10 "$linux/racer"
 
 xdotool mousemove 1000 700 # the pointer off the window
-wine racer.exe >"$work/out" 2>"$work/err" &
+high '.\racer.exe' >"$work/out" 2>"$work/err" &
 game_pid=$!
 find_window racer 20
-check "racer.exe opens its 840x640 window named racer ($window_seen)" [ -n "$window" ]
+check "racer.exe, high, opens its 840x640 window named racer ($window_seen)" [ -n "$window" ]
 sleep 1
 "$probe" "$window" --save "$work/win-start.bmp" >/dev/null
-check "its first picture is the Linux game's, pixel for pixel" same_pixels "$work/win-start.bmp" "$work/linux-start.bmp"
+check "its first picture is the Linux game's, pixel for pixel $(cat "$work/err")" same_pixels "$work/win-start.bmp" "$work/linux-start.bmp"
 focus_window "$window"
 xdotool keydown Up; sleep 1; xdotool keyup Up
 sleep 0.3
@@ -99,6 +129,25 @@ check "after Up for a second the outline lies right of the start (x $min..$max)"
 press Escape
 wait_wine_game 10
 check "Escape ends racer.exe with status 0 (status $exit_status)" [ "$exit_status" = 0 ]
+
+# The library's GDI screen driver (chosen by an allegro.cfg beside the game) rather than
+# DirectDraw: it keeps the screen in memory of its own, and has no hardware pointer, so
+# the library draws its own into the picture, where it last saw the mouse (at first the
+# middle, until it learns the mouse is elsewhere).
+cp -r "$game" "$work/gdi"
+printf '[graphics]\r\ngfx_cardw = GDIB\r\n' >"$work/gdi/allegro.cfg"
+(cd "$work/gdi" && high '.\racer.exe') >"$work/out" 2>"$work/err" &
+game_pid=$!
+find_window racer 20
+sleep 1
+"$probe" "$window" --save "$work/gdi-start.bmp" >/dev/null
+box=$(differing_box "$work/gdi-start.bmp" "$work/linux-start.bmp")
+check "on the GDI driver, high, its first picture is the Linux game's but for a pointer, the library's own ($window_seen; they differ in: ${box:-no picture}) $(cat "$work/err")" \
+    awk -v box="$box" 'BEGIN { if (box == "none") exit 0; split(box, size, /[x+-]/); exit !(size[1] <= 16 && size[2] <= 16) }'
+[ -n "$window" ] && focus_window "$window"
+press Escape
+wait_wine_game 10
+check "and Escape ends it with status 0 (status $exit_status)" [ "$exit_status" = 0 ]
 
 wine racer.exe >"$work/out" 2>"$work/err" &
 game_pid=$!
