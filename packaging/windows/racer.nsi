@@ -9,6 +9,9 @@
 ; A 64-bit installer for the 64-bit game: it runs wherever the game does.
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; The installer holds no file times, so that the same files make the same installer (the
+; installed files take the time of the installation).
+SetDateSave off
 !include "MUI2.nsh"
 
 Name "racer ${VERSION}"
