@@ -36,12 +36,13 @@ if [ "$mode" = --write ]; then
     exit 0
 fi
 
+within() { [ $(($1 * 10)) -le $(($2 * 11)) ]; } # within GOT LIMIT: at most 10 % over
 for name in car_step frame_step memcpy_frame; do
     limit=$(awk -v n="$name" '$1 == n {print $2}' "$budget")
-    got=${counts[$name]}
+    got=${counts[$name]:-}
     check "$name has a budget in $budget" [ -n "$limit" ] || continue
-    check "$name: $got instructions per step, within 10 % over its budget of $limit" \
-        [ $(( got * 10 )) -le $(( limit * 11 )) ]
+    check "$name: ${got:-no count of} instructions per step, within 10 % over its budget of $limit" \
+        numbers "$got" "$limit" -- within "$got" "$limit" || continue
     [ $(( got * 10 )) -lt $(( limit * 9 )) ] && echo "     $name is more than 10 % under its budget: lower the budget"
 done
 echo "     a frame step is $(awk -v f="${counts[frame_step]}" -v m="${counts[memcpy_frame]}" 'BEGIN {printf "%.2f", f / m}') times a frame's memcpy"

@@ -45,11 +45,16 @@ check_same_frames() { # check_same_frames NAME EVERY WHAT COMMAND_A COMMAND_B
     rm -rf "$work/frames-a" "$work/frames-b"
 }
 
-# Runs the command; "ok" if it succeeds, "FAIL" (and one more failure) if not.
+# Runs the command; "ok" if it succeeds, "FAIL" (and one more failure) if not. Returns
+# the same, so that a test can stop or skip what depends on it:
+#   check "the game opens its window" [ -n "$window" ] || exit 1
 check() { # check "what must hold" COMMAND [ARGS...]
     local what=$1
     shift
-    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+    if "$@"; then echo "ok   $what"; return 0; fi
+    echo "FAIL $what"
+    failures=$((failures + 1))
+    return 1
 }
 
 # Succeeds when the command fails: check "no error" fails grep -q '^E:' lintian.log
@@ -133,13 +138,15 @@ make_bad_images() { # make_bad_images ROOT GOOD_IMAGE
 
 # --- A display of our own, and windows on it ---
 
-# Starts an Xvfb of our own and exports DISPLAY. The server picks a free display itself and
+# Starts an Xvfb of our own and exports DISPLAY (and first, like every test that uses a
+# window, needs its programs). The server picks a free display itself and
 # says which once it takes connections (-displayfd): a number chosen here could still be
 # held by a server that is going away, whose end would then take our display with it.
 # -noreset: by default the server resets whenever its last client leaves (xdpyinfo here,
 # or a game that ended), and refuses a client that arrives meanwhile. Its log goes to $1.
 start_xvfb() { # start_xvfb LOG
     local number=
+    needs Xvfb:xvfb xdpyinfo:x11-utils xwininfo:x11-utils xdotool:xdotool
     Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/xvfb-display" >"$1" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
