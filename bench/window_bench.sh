@@ -31,7 +31,7 @@ measure() { # measure GAME PRESSES
     xdotool mousemove 1000 700
     focus_window "$window"
     "$build/tests/window_probe" "$window" --latency "$2" >>"$work/$1" || echo "  (a press was missed)"
-    press Escape
+    press "$window" Escape
     wait_exit "$game_pid"
 }
 

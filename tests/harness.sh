@@ -1,7 +1,7 @@
 # What the shell tests share, sourced by each: a work folder removed on the way out,
 # checks that say what must hold and count what did not, readers of the trace and of
 # pictures, the bad car images the start-up must refuse, and an Xvfb of their own with
-# helpers to find a window and wait for a game. A test keeps the game it runs in
+# helpers to find a window, send it keys and wait for a game. A test keeps the game it runs in
 # $game_pid, so that a game left running is killed on the way out.
 
 work=$(mktemp -d)
@@ -158,6 +158,14 @@ start_xvfb() { # start_xvfb LOG
     [ -n "$number" ] && xdpyinfo >/dev/null 2>&1 || { echo "FAIL Xvfb did not start"; cat "$1"; return 1; }
 }
 
+# The size and map state of window $1, as "840x640 IsViewable", or "gone".
+window_state() { # window_state WINDOW
+    local state
+    state=$(timeout 10 xwininfo -id "$1" 2>/dev/null |
+        awk '/Width:/ {w=$2} /Height:/ {h=$2} /Map State:/ {m=$3} END {if (w) print w "x" h, m}')
+    echo "${state:-gone}"
+}
+
 # Waits up to $2 seconds for the game's window named $1: mapped and 840x640 (a window may
 # show small or unmapped before the mode's size is set, and under Wine a first one may be
 # a stand-in) and sets `window` to its id. Without one by then, `window` is empty and
@@ -169,9 +177,8 @@ find_window() { # find_window NAME SECONDS
     window= window_seen="no window named $1"
     while :; do
         for id in $(xdotool search --name "^$1\$" 2>/dev/null); do
-            state=$(timeout 10 xwininfo -id "$id" 2>/dev/null |
-                awk '/Width:/ {w=$2} /Height:/ {h=$2} /Map State:/ {m=$3} END {print w "x" h, m}')
-            window_seen="window $id named $1: ${state:-gone}"
+            state=$(window_state "$id")
+            window_seen="window $id named $1: $state"
             [ "$state" = "840x640 IsViewable" ] && { window=$id; return 0; }
         done
         [ "$SECONDS" -ge "$deadline" ] && return 1
@@ -179,14 +186,40 @@ find_window() { # find_window NAME SECONDS
     done
 }
 
-# Gives window $1 the keyboard focus (keys reach a window only while it has it).
-focus_window() { # focus_window WINDOW
-    xdotool windowfocus --sync "$1" 2>/dev/null
+# True when window $1 has the keyboard focus; otherwise `key_seen` says which has it.
+focused() { # focused WINDOW
+    local at name
+    at=$(xdotool getwindowfocus 2>/dev/null)
+    [ -n "$1" ] && [ "$at" = "$1" ] && return 0
+    name=$(xdotool getwindowname "$at" 2>/dev/null)
+    key_seen="the focus was on ${at:-no window}${name:+ named $name}, not on window ${1:-(none found)}"
+    return 1
 }
 
-# Holds key $1 for a moment in the focused window.
-press() { # press KEY
-    xdotool keydown "$1"; sleep 0.2; xdotool keyup "$1"
+# Gives window $1 the keyboard focus (keys reach a window only while it has it), asking
+# again for up to 5 s while it is taken elsewhere (under Wine, its desktop may give it to
+# the root window meanwhile); fails, with `key_seen` saying where the focus is, when the
+# window does not keep it.
+focus_window() { # focus_window WINDOW
+    local deadline=$((SECONDS + 5))
+    while :; do
+        [ -n "$1" ] && timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null
+        focused "$1" && return 0
+        { [ -z "$1" ] || [ "$SECONDS" -ge "$deadline" ]; } && return 1
+        sleep 0.1
+    done
+}
+
+# Holds key $2 for $3 seconds (default 0.2) in window $1, focused first. Fails, with
+# `key_seen` saying where the focus was, when the key did not go to that window, going down
+# or coming up; otherwise `key_seen` says it went there.
+press() { # press WINDOW KEY [SECONDS]
+    focus_window "$1" || return 1
+    xdotool keydown "$2"
+    sleep "${3:-0.2}"
+    focused "$1" || { xdotool keyup "$2"; return 1; }
+    xdotool keyup "$2"
+    key_seen="$2 held in window $1"
 }
 
 # Waits up to $2 seconds (default 2) for our child $1 to end; sets exit_status to its
@@ -204,21 +237,54 @@ wait_exit() { # wait_exit PID [SECONDS]
     game_pid=
 }
 
+# Waits up to $2 seconds for window $1 to show the car (the red of its outline, read by
+# window_probe, $probe) and saves that picture as $3 if given; fails when it shows none,
+# with `window_seen` saying what the probe read last.
+wait_for_car() { # wait_for_car WINDOW SECONDS [OUT.bmp]
+    local deadline=$((SECONDS + $2)) read
+    while :; do
+        read=$([ -n "$1" ] && "$probe" "$1" ${3:+--save "$3"} 2>&1)
+        window_seen="window ${1:-(none)} shows: ${read:-nothing}"
+        numbers "$(cut -d' ' -f3 <<<"$read")" -- [ "$(cut -d' ' -f3 <<<"$read")" -gt 0 ] && return 0
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
+}
+
+# Waits up to $3 seconds for window $1 to show the picture $2, pixel for pixel (the last
+# one it read is left in $work/shown.bmp).
+wait_for_picture() { # wait_for_picture WINDOW PICTURE.bmp SECONDS
+    local deadline=$((SECONDS + $3))
+    until "$probe" "$1" --save "$work/shown.bmp" >/dev/null 2>&1 && same_pixels "$work/shown.bmp" "$2"; do
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
+}
+
+# Waits up to $2 seconds for window $1 to hold still: its readout the same in two reads
+# 0.3 s apart. `readout` is the hash of the readout it holds.
+wait_still() { # wait_still WINDOW SECONDS
+    local deadline=$((SECONDS + $2)) before
+    readout=$("$probe" "$1" | cut -d' ' -f6)
+    while :; do
+        sleep 0.3
+        before=$readout
+        readout=$("$probe" "$1" | cut -d' ' -f6)
+        [ -n "$readout" ] && [ "$readout" = "$before" ] && return 0
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+    done
+}
+
 # Starts a game (COMMAND... from $project), saves the first picture of its 840x640 window
-# as OUT.bmp with window_probe ($probe), then holds Escape there: `window_seen` says what
-# window there was, `exit_status` how the game ended.
+# that shows the car as OUT.bmp, then holds Escape there: `window_seen` says what window
+# there was, `key_seen` where the key went, `exit_status` how the game ended.
 game_first_picture() { # game_first_picture OUT.bmp SECONDS COMMAND...
     local out=$1 seconds=$2
     shift 2
     (cd "$project" && exec "$@") >"$work/out" 2>"$work/err" &
     game_pid=$!
-    find_window racer "$seconds"
-    sleep 0.5 # its first steps drawn
-    if [ -n "$window" ]; then
-        "$probe" "$window" --save "$out" >/dev/null
-        focus_window "$window"
-    fi
-    press Escape
+    find_window racer "$seconds" && wait_for_car "$window" "$seconds" "$out"
+    press "$window" Escape
     wait_exit "$game_pid" 10
 }
 
@@ -228,8 +294,7 @@ check_window_then_escape() { # check_window_then_escape TITLE SECONDS WHAT
     find_window "$1" "$2"
     check "$3 opens its 840x640 window (${window_seen})" [ -n "$window" ]
     [ -z "$window" -a -s "$work/err" ] && sed 's/^/     it said: /' "$work/err"
-    [ -n "$window" ] && focus_window "$window"
-    press Escape
+    press "$window" Escape
     wait_exit "$game_pid" 5
-    check "Escape ends it with status 0 (status $exit_status)" [ "$exit_status" = 0 ]
+    check "Escape ends it with status 0 (status $exit_status; $key_seen)" [ "$exit_status" = 0 ]
 }

@@ -41,9 +41,10 @@ for run in $(seq "$runs"); do
     seed=$(( $(date +%s%N) % 32768 ))
     mapfile -t actions < <(drive "$seed")
     xdotool ${actions[*]}
+    focused "$window" || echo "     the drive's keys may have gone astray: $key_seen"
     sleep 4 # the car comes to rest
     "$probe" "$window" --save "$work/window.bmp" >/dev/null
-    press Escape
+    press "$window" Escape
     wait_exit "$game_pid"
     changes=$(printf '%s\n' "${actions[@]}" | grep -c '^key')
     steps=$(script_steps "$work/drive.keys")
@@ -51,7 +52,7 @@ for run in $(seq "$runs"); do
     verified=$?
     at=$(printf "car at (%.0f, %.0f), angle %s" "$(trace_value "$work/trace.out" x)" \
         "$(trace_value "$work/trace.out" y)" "$(trace_value "$work/trace.out" angle)")
-    check "run $run (seed $seed): $changes key changes, $steps steps recorded, status $exit_status" \
+    check "run $run (seed $seed): $changes key changes, $steps steps recorded, status $exit_status ($key_seen)" \
         numbers "$steps" -- [ "$exit_status" = 0 -a "$steps" -ge 1200 ]
     check "run $run: the recording opens with the format's version line" \
         [ "$(head -n 1 "$work/drive.keys")" = "# racer key script 2" ]

@@ -20,27 +20,26 @@ game_pid=$!
 find_window racer 10
 check "the game opens its 840x640 window named racer ($window_seen)" [ -n "$window" ]
 if [ -z "$window" ]; then cat "$work/err"; exit 1; fi
-sleep 0.5 # its first steps drawn
+wait_for_car "$window" 10 "$work/start.bmp"
 check "the game keeps running" kill -0 "$game_pid"
-read -r _ _ red0 min0 max0 readout0 < <("$probe" "$window" --save "$work/start.bmp")
+read -r _ _ red0 min0 max0 readout0 < <("$probe" "$window")
 check "at start the red outline spans x 50..150 (got $min0..$max0, $red0 pixels)" \
     numbers "$red0" "$min0" "$max0" -- [ "$red0" -gt 0 -a "$min0" -eq 50 -a "$max0" -eq 150 ]
 
-focus_window "$window"
-xdotool keydown Up; sleep 1; xdotool keyup Up
+press "$window" Up 1
 sleep 0.3
 read -r _ _ red1 min1 max1 readout1 < <("$probe" "$window" --save "$work/driven.bmp")
-check "after Up for a second the outline lies right of the start (x $min1..$max1)" \
+check "after Up for a second the outline lies right of the start (x $min1..$max1; $key_seen)" \
     numbers "$red1" "$min1" -- [ "$red1" -gt 0 -a "$min1" -gt 150 ]
 check "the readout changed from its all-zero start" [ "$readout1" != "$readout0" ]
 [ -n "${WINDOW_TEST_SHOTS:-}" ] && cp "$work/start.bmp" "$work/driven.bmp" "$WINDOW_TEST_SHOTS"/
 
 start=$(now)
-xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
+press "$window" Escape 0.1
 wait_exit "$game_pid"
 status=$exit_status
 elapsed=$(( ($(now) - start) / 1000 ))
-check "Escape ends the game with status 0 in ${elapsed} ms (status $status)" \
+check "Escape ends the game with status 0 in ${elapsed} ms (status $status; $key_seen)" \
     [ "$status" = 0 -a "$elapsed" -le 2000 ]
 
 # --- The frame step takes waiting input and sends its picture itself (in a window of its own). ---
