@@ -2,17 +2,19 @@
 
 #include <allegro.h>
 
-namespace
-{
-struct DrivingKey
-{
-    uint8_t bit;
-    int scancode;
+const DrivingKey kDrivingKeys[kDrivingKeyCount] = {
+    {kKeyUp, KEY_UP, 'U'}, {kKeyDown, KEY_DOWN, 'D'}, {kKeyLeft, KEY_LEFT, 'L'},
+    {kKeyRight, KEY_RIGHT, 'R'}, {kKeySpace, KEY_SPACE, 'S'},
 };
-constexpr DrivingKey kDrivingKeys[] = {
-    {kKeyUp, KEY_UP}, {kKeyDown, KEY_DOWN}, {kKeyLeft, KEY_LEFT}, {kKeyRight, KEY_RIGHT}, {kKeySpace, KEY_SPACE},
-};
-} // namespace
+
+const DrivingKey* DrivingKeyOfLetter(char letter)
+{
+    const char upper = (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+    for (const DrivingKey& k : kDrivingKeys)
+        if (k.letter == upper)
+            return &k;
+    return nullptr;
+}
 
 uint8_t HeldKeys()
 {

@@ -14,8 +14,7 @@ void CGameStep::Step(const uint8_t* hold)
     if (still)
         acquire_screen();
     // Under the still keyboard's lock when there is one: what it takes is what the car reads.
-    if (m_options.immediateDisplay)
-        TakeWaitingInput();
+    TakeWaitingInput();
     if (hold != nullptr)
         HoldKeys(*hold);
 
@@ -32,7 +31,7 @@ void CGameStep::Step(const uint8_t* hold)
     if (still || m_options.show)
         release_screen();
     // The picture leaves now rather than on the library's next pass.
-    if (m_options.show && m_options.immediateDisplay)
+    if (m_options.show)
         SendDrawing();
     clear_to_color(g_buffer, makecol(0, 0, 0));
 }

@@ -15,11 +15,6 @@ struct FrameStepOptions
     /// thread does not run meanwhile, so the car reads one unchanging key state and
     /// KeysRead() is that state. Needs a real screen. Recordings rely on it.
     bool stillKeyboard = false;
-
-    /// Take the window's waiting input just before the keys are read, and send the
-    /// picture to the X server as soon as it is blitted, instead of leaving both to the
-    /// library's next 10 ms pass (WindowLink.h). Off only to measure what it saves.
-    bool immediateDisplay = true;
 };
 
 /// The game's frame step, the one place that fixes the order of a step:

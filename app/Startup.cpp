@@ -125,12 +125,9 @@ bool StartScene(const char* programName)
     return true;
 }
 
-} // namespace
-
-bool StartGame(const char* programName)
+/// The library in its window: keyboard, mouse, 32-bit 840 x 640 window, pointer, timer.
+bool StartWindow(const char* programName)
 {
-    g_engine = new CEngine();
-
     // The library's start-up installs its own handlers for SIGINT and SIGTERM, which crash
     // or skip the teardown; ours end the game as Escape does. Held back until ours are in
     // place, a Ctrl+C or a kill during the start-up reaches ours too.
@@ -171,17 +168,18 @@ bool StartGame(const char* programName)
     if (install_int_ex(TickHandler, BPS_TO_TIMER(kTicksPerSecond)) != 0)
         return Fail(programName, "cannot install the 60 Hz tick: " + LibraryError("unknown cause"));
     s_timerInstalled = true;
-    return StartScene(programName);
+    return true;
 }
 
-bool StartHeadless(const char* programName, HeadlessScreen withScreen)
+/// The library without a display: the system driver "none", 32-bit colour, the screen
+/// asked for. No keyboard, mouse, window or timer (the timer crashes under this driver).
+bool StartHeadless(const char* programName, bool memoryScreen)
 {
-    g_engine = new CEngine();
     if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)
         return Fail(programName, "cannot start the graphics library: " + LibraryError("unknown cause"));
     s_libraryStarted = true;
     set_color_depth(kColourDepth);
-    if (withScreen == HeadlessScreen::kMemory)
+    if (memoryScreen)
     {
         screen = create_bitmap(kScreenWidth, kScreenHeight);
         if (screen == nullptr)
@@ -189,7 +187,18 @@ bool StartHeadless(const char* programName, HeadlessScreen withScreen)
         s_memoryScreen = true;
         clear_to_color(screen, makecol(0, 0, 0));
     }
-    return StartScene(programName);
+    return true;
+}
+
+} // namespace
+
+bool StartGame(const char* programName, StartMode mode)
+{
+    g_engine = new CEngine();
+    const bool started = mode == StartMode::kWindow
+                             ? StartWindow(programName)
+                             : StartHeadless(programName, mode == StartMode::kHeadlessScreen);
+    return started && StartScene(programName);
 }
 
 void StopGame()

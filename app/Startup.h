@@ -1,26 +1,22 @@
 #pragma once
 
-/// Brings the game up in its fixed order: engine, library, keyboard, mouse, 32-bit
-/// 840 x 640 window, mouse pointer, 60 Hz timer, black back buffer, car image, game scene
-/// started through SetScene(0). On a failure writes one line naming it to stderr,
-/// releases what was acquired and returns false; nothing is left half started.
-bool StartGame(const char* programName);
-
-/// Whether a start-up without a display has a `screen` to show the pictures on.
-enum class HeadlessScreen
+/// Where the game runs: in its window, or without a display (tools, benchmarks, tests).
+enum class StartMode
 {
-    kNone,   ///< `screen` stays null: the frame step must not show
-    kMemory, ///< an 840 x 640 memory bitmap, black, which holds the last picture shown
+    kWindow,         ///< the 840 x 640 32-bit window, keyboard, mouse and 60 Hz timer
+    kHeadless,       ///< the library's system driver "none"; `screen` stays null: steps must not show
+    kHeadlessScreen, ///< the same with an 840 x 640 memory bitmap as `screen`, holding the last picture shown
 };
 
-/// Start-up without a display, for tools, benchmarks and tests: engine, library with the
-/// system driver "none", 32-bit colour, the screen asked for, then as StartGame from the
-/// back buffer on. No keyboard, mouse, window or timer: the caller writes `key` and
-/// `g_ticks` itself.
-bool StartHeadless(const char* programName, HeadlessScreen withScreen);
+/// Brings the game up in its fixed order: engine, library, then in the window keyboard,
+/// mouse, 32-bit 840 x 640 window, mouse pointer and 60 Hz timer (headless: 32-bit colour
+/// and the screen asked for; the caller writes `key` and `g_ticks` itself), then the black
+/// back buffer, the car image and the game scene started through SetScene(0). On a failure
+/// writes one line naming it to stderr, releases what was acquired and returns false;
+/// nothing is left half started.
+bool StartGame(const char* programName, StartMode mode = StartMode::kWindow);
 
 /// Tears the game down in its fixed order: the key buffer cleared, the engine released,
 /// the timer handler removed, a memory screen, the back buffer and the car image
-/// destroyed, the library shut down.
-/// Call only after StartGame or StartHeadless succeeded.
+/// destroyed, the library shut down. Call only after StartGame succeeded.
 void StopGame();

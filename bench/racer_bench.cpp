@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "actors/PlayerCar.h"
-#include "app/FrameLoop.h"
+#include "app/GameStep.h"
 #include "app/Startup.h"
+#include "bench/Workloads.h"
 #include "engine/GameScene.h"
 #include "shared/Globals.h"
 
@@ -26,43 +27,25 @@ namespace
 constexpr size_t kFrameBytes = static_cast<size_t>(kScreenWidth) * kScreenHeight * 4;
 constexpr double kFrameBudgetUs = 1e6 / kTicksPerSecond;
 
-/// Keeps the car turning at speed in the middle of the window, so each step draws it all.
-void KeepCarInView(CPlayerCar& car)
-{
-    if (car.m_position.x < 200 || car.m_position.x > 640 || car.m_position.y < 200 || car.m_position.y > 440)
-    {
-        car.m_position.x = 420;
-        car.m_position.y = 320;
-    }
-}
-
 CPlayerCar& Car() { return *CGameScene::PlayerCar(); }
 
 void BM_CarStep(benchmark::State& state)
 {
-    key[KEY_UP] = 1;
-    key[KEY_RIGHT] = 1;
     CPlayerCar& car = Car();
+    int i = 0;
     for (auto _ : state)
-    {
-        car.Update();
-        KeepCarInView(car);
-    }
+        CarStep(car, i++);
     benchmark::DoNotOptimize(g_buffer->line[0][0]);
 }
 BENCHMARK(BM_CarStep);
 
 void BM_FrameStep(benchmark::State& state)
 {
-    key[KEY_UP] = 1;
-    key[KEY_RIGHT] = 1;
     CPlayerCar& car = Car();
+    CGameStep step;
+    int i = 0;
     for (auto _ : state)
-    {
-        g_ticks = 1;
-        RunOwedSteps(); // scene Update, blit of the whole buffer to the screen, clear
-        KeepCarInView(car);
-    }
+        FrameStep(car, step, i++); // scene Update, blit of the whole buffer to the screen, clear
     benchmark::DoNotOptimize(screen->line[0][0]);
 }
 BENCHMARK(BM_FrameStep);
@@ -167,7 +150,7 @@ int main(int argc, char** argv)
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
     // Headless as car_trace with pictures: the frame step shows on a screen in memory.
-    if (!StartHeadless("racer_bench", HeadlessScreen::kMemory))
+    if (!StartGame("racer_bench", StartMode::kHeadlessScreen))
         return 1;
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # The window as a player meets it, under Xvfb: the latency from pressing Up (car at rest)
-# to the first changed pixel of the readout, for the game and, alternating with it in the
-# same run, for racer_old_step (the frame step without its window link, as the game was
-# before); then car_play's pacing over a 30-second drive.
+# to the first changed pixel of the readout, in 4 rounds of a new game each; then
+# car_play's pacing over a 30-second drive.
 #
-#   window_bench.sh BUILD_FOLDER [PRESSES]     (run from the folder that holds Data/)
-#
-# PRESSES (default 200) is per game, in 4 rounds each, the games taking turns.
+#   window_bench.sh BUILD_FOLDER [PRESSES]     (run from the folder that holds Data/;
+#                                               PRESSES default 200)
 set -u
 build=$(realpath "$1")
 presses=${2:-200}
@@ -37,12 +35,9 @@ measure() { # measure GAME PRESSES
 
 echo "== press-to-pixel latency, Up pressed at random moments with the car at rest"
 for round in $(seq "$rounds"); do
-    for game in racer racer_old_step; do measure "$game" $((presses / rounds)); done
+    measure racer $((presses / rounds))
 done
-echo "racer (the frame step takes waiting input and sends its picture itself)"
 echo "  $(summary "$work/racer")"
-echo "racer_old_step (both left to the library's 10 ms X pass)"
-echo "  $(summary "$work/racer_old_step")"
 
 echo "== car_play pacing over a 30-second drive"
 for i in $(seq 1800); do case $(( i / 150 % 4 )) in 0) echo U ;; 1) echo UR ;; 2) echo US ;; 3) echo DL ;; esac; done >"$work/drive.keys"

@@ -21,8 +21,7 @@ protected:
         g_carBitmap = create_bitmap(100, 100);
         clear_to_color(g_carBitmap, bitmap_mask_color(g_carBitmap));
         rectfill(g_carBitmap, 80, 10, 89, 19, makecol(0, 255, 0));
-        m_car = new CPlayerCar();
-        m_car->m_actorIndex = Register(*g_engine->m_actors, static_cast<IActor*>(m_car));
+        m_car = AddCar();
     }
     void TearDown() override
     {
@@ -31,27 +30,8 @@ protected:
         EngineTest::TearDown();
     }
 
-    /// Bounding box of the pixels of `colour`, or an empty box.
-    struct Box
-    {
-        int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
-        int count = 0;
-    };
-    static Box Find(int colour)
-    {
-        Box b;
-        for (int y = 0; y < g_buffer->h; ++y)
-            for (int x = 0; x < g_buffer->w; ++x)
-                if (getpixel(g_buffer, x, y) == colour)
-                {
-                    b.x0 = std::min(b.x0, x);
-                    b.y0 = std::min(b.y0, y);
-                    b.x1 = std::max(b.x1, x);
-                    b.y1 = std::max(b.y1, y);
-                    ++b.count;
-                }
-        return b;
-    }
+    /// The pixels of `colour` in the back buffer, and the box around them.
+    static PixelCount Find(int colour) { return CountPixels(g_buffer, colour); }
 
     /// The readout text as the library draws it, on a buffer of its own, for comparison.
     static BITMAP* Expected(const char* text, int colour)
@@ -79,7 +59,7 @@ protected:
 TEST_F(CarDraw, NewCarSpriteCornerIsFiftyPixelsUpAndLeft)
 {
     m_car->Draw();
-    const Box green = Find(makecol(0, 255, 0));
+    const PixelCount green = Find(makecol(0, 255, 0));
     EXPECT_EQ(green.x0, 50 + 80);
     EXPECT_EQ(green.y0, 50 + 10);
     EXPECT_EQ(green.x1, 50 + 89);
@@ -93,7 +73,7 @@ TEST_F(CarDraw, SpriteTurnsClockwiseByTheBodyAngle)
     m_car->Draw();
     // A quarter turn clockwise on screen about the centre (100, 100) takes the block from
     // (+35, -35), ahead and above, to (+35, +35): the nose now points down the screen.
-    const Box green = Find(makecol(0, 255, 0));
+    const PixelCount green = Find(makecol(0, 255, 0));
     ASSERT_GT(green.count, 0);
     EXPECT_NEAR((green.x0 + green.x1) / 2.0, 135.0, 1.0);
     EXPECT_NEAR((green.y0 + green.y1) / 2.0, 135.0, 1.0);
@@ -101,7 +81,7 @@ TEST_F(CarDraw, SpriteTurnsClockwiseByTheBodyAngle)
     clear_to_color(g_buffer, makecol(0, 0, 0));
     m_car->m_angle = 360.0f;
     m_car->Draw();
-    const Box full = Find(makecol(0, 255, 0));
+    const PixelCount full = Find(makecol(0, 255, 0));
     EXPECT_EQ(full.x0, 130) << "a full turn draws the same picture as 0";
     EXPECT_EQ(full.y0, 60);
 }

@@ -8,61 +8,12 @@
 #include <vector>
 
 #include "app/CarImage.h"
+#include "art/Bmp.h"
 #include "tests/TestSupport.h"
+#include "tests/instruments/BadImages.h"
 
 namespace
 {
-
-struct BmpHeader
-{
-    uint32_t headerSize = 40;
-    int32_t width = 4, height = 4;
-    uint16_t bits = 24;
-    uint32_t compression = 0;
-    int64_t offBits = -1; ///< -1: right after the headers (and the palette)
-    int64_t pixelBytes = -1; ///< -1: exactly what the header declares
-};
-
-std::vector<unsigned char> MakeBmp(const BmpHeader& h)
-{
-    std::vector<unsigned char> out;
-    auto u16 = [&](uint32_t v) { out.push_back(v & 0xff); out.push_back((v >> 8) & 0xff); };
-    auto u32 = [&](uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
-    const uint32_t palette = h.bits <= 8 ? (4u << h.bits) : 0;
-    const uint32_t off = h.offBits >= 0 ? static_cast<uint32_t>(h.offBits) : 14 + h.headerSize + palette;
-    const uint64_t row = (static_cast<uint64_t>(h.width < 0 ? -h.width : h.width) * h.bits + 31) / 32 * 4;
-    const uint64_t data = h.pixelBytes >= 0 ? static_cast<uint64_t>(h.pixelBytes)
-                                            : row * static_cast<uint64_t>(h.height < 0 ? -h.height : h.height);
-    out.push_back('B');
-    out.push_back('M');
-    u32(static_cast<uint32_t>(off + data));
-    u32(0);
-    u32(off);
-    u32(h.headerSize);
-    if (h.headerSize == 12)
-    {
-        u16(static_cast<uint16_t>(h.width));
-        u16(static_cast<uint16_t>(h.height));
-        u16(1);
-        u16(h.bits);
-    }
-    else
-    {
-        u32(static_cast<uint32_t>(h.width));
-        u32(static_cast<uint32_t>(h.height));
-        u16(1);
-        u16(h.bits);
-        u32(h.compression);
-        for (uint32_t i = 20; i < h.headerSize; i += 4)
-            u32(0);
-    }
-    // A crafted offset far past the end is written as a bare header.
-    while (out.size() < off && off < (1u << 20))
-        out.push_back(0x80);
-    for (uint64_t i = 0; i < data; ++i)
-        out.push_back(static_cast<unsigned char>(i * 7));
-    return out;
-}
 
 class CarImage : public ::testing::Test
 {
@@ -102,19 +53,19 @@ TEST_F(CarImage, AcceptsTheBmpFilesTheLoaderReads)
 {
     for (uint16_t bits : {1, 4, 8, 16, 24, 32})
     {
-        BmpHeader h;
+        TestBmp h;
         h.bits = bits;
         h.width = 5;
         h.height = 3;
-        EXPECT_EQ(Verdict(MakeBmp(h)), "") << bits << " bits";
+        EXPECT_EQ(Verdict(MakeTestBmp(h)), "") << bits << " bits";
     }
-    BmpHeader os2;
+    TestBmp os2;
     os2.headerSize = 12;
-    EXPECT_EQ(Verdict(MakeBmp(os2)), "");
-    BmpHeader side;
+    EXPECT_EQ(Verdict(MakeTestBmp(os2)), "");
+    TestBmp side;
     side.width = kMaxImageSide;
     side.height = 1;
-    EXPECT_EQ(Verdict(MakeBmp(side)), "");
+    EXPECT_EQ(Verdict(MakeTestBmp(side)), "");
 }
 
 TEST_F(CarImage, TheRealCarImageLoadsAsA100x100Sprite)
@@ -131,33 +82,7 @@ TEST_F(CarImage, TheRealCarImageLoadsAsA100x100Sprite)
 
 TEST_F(CarImage, RefusesBadFilesWithTheirCause)
 {
-    struct Case
-    {
-        const char* name;
-        std::vector<unsigned char> bytes;
-        const char* cause; ///< a word the message must contain
-    };
-    std::vector<Case> cases;
-    cases.push_back({"empty", {}, "empty"});
-    cases.push_back({"random bytes", {0x13, 0x37, 0xde, 0xad, 0xbe, 0xef, 0x00, 0x42, 0x99, 0x01}, "BMP"});
-    cases.push_back({"PNG", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'}, "BMP"});
-    cases.push_back({"signature only", {'B', 'M'}, "truncated"});
-    std::vector<unsigned char> half = MakeBmp(BmpHeader{40, 100, 100, 24, 0, -1, -1});
-    half.resize(half.size() / 2);
-    cases.push_back({"cut in half", half, "truncated"});
-    cases.push_back({"65536 square", MakeBmp(BmpHeader{40, 65536, 65536, 24, 0, -1, 64}), "size"});
-    cases.push_back({"20000 square", MakeBmp(BmpHeader{40, 20000, 20000, 24, 0, -1, 1024}), "size"});
-    cases.push_back({"negative height", MakeBmp(BmpHeader{40, 4, -4, 24, 0, -1, -1}), "size"});
-    cases.push_back({"zero width", MakeBmp(BmpHeader{40, 0, 4, 24, 0, -1, -1}), "size"});
-    cases.push_back({"RLE8", MakeBmp(BmpHeader{40, 4, 4, 8, 1, -1, -1}), "compressed"});
-    cases.push_back({"bitfields", MakeBmp(BmpHeader{40, 4, 4, 32, 3, -1, -1}), "compressed"});
-    cases.push_back({"2 bits", MakeBmp(BmpHeader{40, 4, 4, 2, 0, -1, -1}), "depth"});
-    cases.push_back({"0 bits", MakeBmp(BmpHeader{40, 4, 4, 0, 0, -1, -1}), "depth"});
-    cases.push_back({"V5 header", MakeBmp(BmpHeader{124, 4, 4, 24, 0, -1, -1}), "header"});
-    cases.push_back({"offset inside header", MakeBmp(BmpHeader{40, 4, 4, 24, 0, 20, -1}), "offset"});
-    cases.push_back({"huge palette", MakeBmp(BmpHeader{40, 4, 4, 8, 0, 14 + 40 + 4096, -1}), "offset"});
-    cases.push_back({"offset past the end", MakeBmp(BmpHeader{40, 4, 4, 24, 0, 0xfffffff0, 0}), "offset"});
-    for (const Case& c : cases)
+    for (const BadImage& c : BadImages())
     {
         const std::string why = Verdict(c.bytes);
         EXPECT_NE(why.find(c.cause), std::string::npos) << c.name << ": \"" << why << "\"";
@@ -195,43 +120,11 @@ uint32_t IndexAt(int x, int y, uint16_t bits) { return static_cast<uint32_t>(x +
 /// holds IndexAt(x, y).
 std::vector<unsigned char> MakePalettedBmp(uint32_t headerSize, uint16_t bits, uint32_t entries)
 {
-    std::vector<unsigned char> out;
-    auto u16 = [&](uint32_t v) { out.push_back(v & 0xff); out.push_back((v >> 8) & 0xff); };
-    auto u32 = [&](uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
-    const uint32_t entryBytes = headerSize == 12 ? 3 : 4;
-    const uint32_t off = 14 + headerSize + entries * entryBytes;
     const uint32_t row = (kSide * bits + 31) / 32 * 4;
-    out.push_back('B');
-    out.push_back('M');
-    u32(off + row * kSide);
-    u32(0);
-    u32(off);
-    u32(headerSize);
-    if (headerSize == 12)
-    {
-        u16(kSide);
-        u16(kSide);
-        u16(1);
-        u16(bits);
-    }
-    else
-    {
-        u32(kSide);
-        u32(kSide);
-        u16(1);
-        u16(bits);
-        for (uint32_t v : {0u, row * kSide, 2835u, 2835u, 0u, 0u}) // no compression, no colour count
-            u32(v);
-    }
+    std::vector<uint32_t> palette;
     for (uint32_t i = 0; i < entries; ++i)
-    {
-        const uint32_t c = EntryColour(i);
-        out.push_back(c & 0xff);
-        out.push_back((c >> 8) & 0xff);
-        out.push_back(c >> 16);
-        if (entryBytes == 4)
-            out.push_back(0);
-    }
+        palette.push_back(EntryColour(i));
+    std::vector<unsigned char> pixels;
     for (int y = kSide - 1; y >= 0; --y) // rows bottom-up, pixels packed from the high bit
     {
         std::vector<unsigned char> bytes(row, 0);
@@ -240,9 +133,16 @@ std::vector<unsigned char> MakePalettedBmp(uint32_t headerSize, uint16_t bits, u
             const uint32_t bit = static_cast<uint32_t>(x) * bits;
             bytes[bit / 8] |= static_cast<unsigned char>(IndexAt(x, y, bits) << (8 - bits - bit % 8));
         }
-        out.insert(out.end(), bytes.begin(), bytes.end());
+        pixels.insert(pixels.end(), bytes.begin(), bytes.end());
     }
-    return out;
+    BmpHeader header;
+    header.headerSize = headerSize;
+    header.width = kSide;
+    header.height = kSide;
+    header.bits = bits;
+    header.imageSize = row * kSide;
+    header.pixelsPerMetre = 2835;
+    return BmpFile(header, palette, pixels);
 }
 
 } // namespace

@@ -47,31 +47,14 @@ void ExpectEdges(const ICollision& s, std::initializer_list<Edge> edges)
     }
 }
 
-/// Pixels of the given colour in g_buffer, and whether any other non-black pixel exists.
-int CountPixels(int colour, bool& strays)
-{
-    int count = 0;
-    strays = false;
-    for (int y = 0; y < g_buffer->h; ++y)
-        for (int x = 0; x < g_buffer->w; ++x)
-        {
-            const int p = getpixel(g_buffer, x, y);
-            if (p == colour)
-                ++count;
-            else if (p != makecol(0, 0, 0))
-                strays = true;
-        }
-    return count;
-}
-
 /// Draws the outline in `colour` and checks that exactly `count` pixels of it, and nothing
 /// else, are set in the black buffer.
 void ExpectOutlinePixels(const ICollision& s, int colour, int count)
 {
     s.DrawOutline(colour);
-    bool strays = false;
-    EXPECT_EQ(CountPixels(colour, strays), count);
-    EXPECT_FALSE(strays);
+    const PixelCount drawn = CountPixels(g_buffer, colour);
+    EXPECT_EQ(drawn.count, count);
+    EXPECT_EQ(drawn.others, 0) << "pixels of another colour";
 }
 
 using Collision = EngineTest;

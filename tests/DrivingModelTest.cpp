@@ -3,8 +3,11 @@
 
 #include <cmath>
 
+#include <vector>
+
 #include "actors/PlayerCar.h"
 #include "tests/TestSupport.h"
+#include "tools/CarFields.h"
 
 namespace
 {
@@ -15,8 +18,7 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        m_car = new CPlayerCar();
-        m_car->m_actorIndex = Register(*g_engine->m_actors, static_cast<IActor*>(m_car));
+        m_car = AddCar();
     }
 
     /// `count` steps with the given keys (letters U D L R S) held.
@@ -27,10 +29,64 @@ protected:
             m_car->Update();
     }
 
+    /// One field of the car, by its name in the car's table of fields, and a value.
+    struct Field
+    {
+        const char* name;
+        double value; ///< stored as the field stores it: a float, or a counter
+    };
+
+    /// A row of a drive: fields set, then `steps` steps with `keys`, then fields as expected
+    /// to the bit. Rows run in order on one car, so that a row starts where the last ended.
+    struct Row
+    {
+        const char* what;
+        std::vector<Field> set;
+        const char* keys;
+        int steps;
+        std::vector<Field> want;
+    };
+
+    void Drive(const std::vector<Row>& rows)
+    {
+        for (const Row& row : rows)
+        {
+            SCOPED_TRACE(row.what);
+            for (const Field& f : row.set)
+                SetFieldBits(CarFieldNamed(f.name), *m_car, BitsOf(f));
+            Drive(row.keys, row.steps);
+            for (const Field& f : row.want)
+                EXPECT_EQ(FieldBits(CarFieldNamed(f.name), *m_car), BitsOf(f))
+                    << f.name << " is " << Shown(f.name) << ", not " << f.value;
+        }
+    }
+
     CPlayerCar* m_car = nullptr;
+
+private:
+    static const CarField& CarFieldNamed(const char* name)
+    {
+        const CarField* field = FindCarField(name);
+        EXPECT_NE(field, nullptr) << name;
+        return *field;
+    }
+    static uint32_t BitsOf(const Field& f)
+    {
+        if (CarFieldNamed(f.name).count != nullptr)
+            return static_cast<uint32_t>(static_cast<int32_t>(f.value));
+        return Bits(static_cast<float>(f.value));
+    }
+    double Shown(const char* name) const
+    {
+        const uint32_t bits = FieldBits(CarFieldNamed(name), *m_car);
+        return CarFieldNamed(name).count != nullptr ? static_cast<int32_t>(bits) : FromBits(bits);
+    }
 };
 
 const float kFloatNear015 = 0.15f; // 0.150000006, just outside the double band
+
+/// The float a double rounds to: what a field stores.
+double F(double v) { return static_cast<float>(v); }
 
 } // namespace
 
@@ -66,16 +122,6 @@ TEST_F(DrivingModel, SteeringAtRestAlternatesTheCounterAndNeverTurnsTheBody)
         EXPECT_EQ(m_car->m_angle, 0.0f);
         EXPECT_EQ(m_car->m_direction, 0.0f);
     }
-}
-
-TEST_F(DrivingModel, NegativeCounterTruncatesTowardZero)
-{
-    // Only a set field reaches this: keys never drive a counter below -1.
-    m_car->m_leftTurn = -12;
-    Drive("L"); // counter -11: -11 / 6 = -1 under truncation, -2 under flooring
-    EXPECT_EQ(m_car->m_leftTurn, -11);
-    EXPECT_EQ(m_car->m_angle, 1.0f);
-    EXPECT_EQ(m_car->m_direction, 2.0f) << "aligned at 0, then pulled by 2 toward the body";
 }
 
 TEST_F(DrivingModel, ThrottleRunsExactlyToItsLimits)
@@ -143,34 +189,6 @@ TEST_F(DrivingModel, HandbrakeAloneStopsFromTopSpeedIn54Steps)
                       m_car->m_speed);
 }
 
-TEST_F(DrivingModel, DeadBandUsesTheDouble015AndOnlyWhileCoasting)
-{
-    // The float nearest 0.15 is outside the band: not aligned, not stopped.
-    m_car->m_speed = kFloatNear015;
-    m_car->m_angle = 10.0f;
-    Drive("");
-    // closing moves: direction 0 -> 1, angle 10 -> 9; the pull (gap 8 > 0.45) adds 2
-    EXPECT_EQ(m_car->m_direction, 3.0f);
-    EXPECT_EQ(m_car->m_angle, 9.0f);
-    EXPECT_EQ(m_car->m_speed, 0.0f) << "0.15f - 0.15 is inside the band";
-
-    // -0.3f + 0.15 lands just beyond -0.15: it survives one more coasting step.
-    m_car->m_speed = -0.3f;
-    Drive("");
-    EXPECT_FLOAT_BITS(static_cast<float>(-0.3f + 0.15), m_car->m_speed);
-    EXPECT_LT(m_car->m_speed, -0.15);
-    Drive("");
-    EXPECT_EQ(m_car->m_speed, 0.0f);
-
-    // Braking and accelerating never snap to zero.
-    m_car->m_speed = 0.1f;
-    Drive("D");
-    EXPECT_FLOAT_BITS(static_cast<float>(0.1f - 0.15), m_car->m_speed);
-    m_car->m_speed = -0.2f;
-    Drive("U");
-    EXPECT_FLOAT_BITS(static_cast<float>(-0.2f + 0.25), m_car->m_speed);
-}
-
 TEST_F(DrivingModel, CounterTargetIsThreeTimesSpeedInDouble)
 {
     // 3 x 1.33333337f is 4.0000001 in double but rounds to 4 in float.
@@ -188,24 +206,6 @@ TEST_F(DrivingModel, CounterTargetIsThreeTimesSpeedInDouble)
     const float angle = m_car->m_angle;
     Drive("LD");
     EXPECT_EQ(m_car->m_angle, angle - 1.0f) << "8 / 6 and 9 / 6 turn the body by one";
-}
-
-TEST_F(DrivingModel, LeftWinsOverRightAndKeepsTheRightCounter)
-{
-    m_car->m_speed = 12.0f;
-    Drive("UR", 20);
-    EXPECT_EQ(m_car->m_rightTurn, 20);
-    const float angle = m_car->m_angle;
-    Drive("ULR", 3);
-    EXPECT_EQ(m_car->m_leftTurn, 3);
-    EXPECT_EQ(m_car->m_rightTurn, 20);
-    EXPECT_EQ(m_car->m_angle, angle) << "counters 1..3 turn the body by 0";
-    Drive("UR");
-    EXPECT_EQ(m_car->m_leftTurn, 0);
-    EXPECT_EQ(m_car->m_rightTurn, 21) << "RIGHT resumes where it was";
-    Drive("U");
-    Drive("UR");
-    EXPECT_EQ(m_car->m_rightTurn, 1) << "a step with neither key resets it";
 }
 
 TEST_F(DrivingModel, RightTurnAtTopSpeedSlidesAndTheGapGrows)
@@ -266,24 +266,6 @@ TEST_F(DrivingModel, ReleasingAfterATurnClosesTheGap)
     Drive("U");
     // Closing moves take 2 off the gap, and the pull 2 more while it stays above 36.
     EXPECT_EQ(m_car->m_angle - m_car->m_direction, gap - 4.0f);
-
-    m_car->m_angle = 110.0f;
-    m_car->m_direction = 100.0f;
-    Drive("U", 5);
-    EXPECT_EQ(m_car->m_angle, 105.0f) << "an even gap closes to equality";
-    EXPECT_EQ(m_car->m_direction, 105.0f);
-    Drive("U");
-    EXPECT_EQ(m_car->m_angle, 105.0f);
-
-    // An odd gap at speed ends with the two swapping sides every step.
-    m_car->m_angle = 101.0f;
-    m_car->m_direction = 100.0f;
-    Drive("U");
-    EXPECT_EQ(m_car->m_angle, 100.0f);
-    EXPECT_EQ(m_car->m_direction, 101.0f);
-    Drive("U");
-    EXPECT_EQ(m_car->m_angle, 101.0f);
-    EXPECT_EQ(m_car->m_direction, 100.0f);
 }
 
 TEST_F(DrivingModel, SpaceIsReadAtEachOfItsFourUses)
@@ -321,33 +303,6 @@ TEST_F(DrivingModel, SpaceIsReadAtEachOfItsFourUses)
     }
 }
 
-TEST_F(DrivingModel, WrapShiftsBodyAndDirectionTogetherAndNeverTheDirectionAlone)
-{
-    m_car->m_speed = 12.0f;
-    m_car->m_angle = 358.0f;
-    m_car->m_direction = 358.0f;
-    m_car->m_rightTurn = 24; // the step makes it 25: body +4, direction +2
-    Drive("UR");
-    EXPECT_EQ(m_car->m_angle, 2.0f);
-    EXPECT_EQ(m_car->m_direction, 0.0f);
-
-    // A direction beyond 360 with the body inside the turn stays as it is.
-    m_car->m_angle = 10.0f;
-    m_car->m_direction = 370.0f;
-    Drive("U");
-    EXPECT_EQ(m_car->m_angle, 11.0f);
-    EXPECT_EQ(m_car->m_direction, 367.0f) << "closing 1, pull 2, no wrap of its own";
-
-    // Exactly 0 and exactly 360 stay.
-    for (float edge : {0.0f, 360.0f})
-    {
-        m_car->m_speed = 0.0f;
-        m_car->m_angle = edge;
-        Drive("");
-        EXPECT_EQ(m_car->m_angle, edge);
-    }
-}
-
 TEST_F(DrivingModel, TransformIsTurnedStepByStepNeverRebuiltFromTheAngle)
 {
     m_car->m_speed = 12.0f;
@@ -374,32 +329,6 @@ TEST_F(DrivingModel, TransformIsTurnedStepByStepNeverRebuiltFromTheAngle)
     EXPECT_TRUE(differs);
 }
 
-TEST_F(DrivingModel, MovementFollowsTheDirectionThroughTheFloat314)
-{
-    m_car->m_speed = 12.0f;
-    Drive("U");
-    EXPECT_EQ(m_car->m_position.x, 112.0f);
-    EXPECT_EQ(m_car->m_position.y, 100.0f);
-
-    m_car->m_position = Vector4(0.0f, 0.0f);
-    m_car->m_angle = 90.0f;
-    m_car->m_direction = 90.0f;
-    Drive("U");
-    EXPECT_FLOAT_BITS(FromBits(0x3c1c8dcc) /* 0.0095553 */, m_car->m_position.x);
-    EXPECT_FLOAT_BITS(11.99999618530273f, m_car->m_position.y);
-
-    m_car->m_position = Vector4(0.0f, 100.0f);
-    Drive("U");
-    EXPECT_EQ(m_car->m_position.y, 112.0f) << "from y = 100 the sum rounds to exactly 12 more";
-
-    // x + cos r x speed rounds once: rounding the product first gives 111.883331.
-    m_car->m_position = Vector4(100.0f, 100.0f);
-    m_car->m_angle = 8.0f;
-    m_car->m_direction = 8.0f;
-    Drive("U");
-    EXPECT_FLOAT_BITS(FromBits(0x42dfc445), m_car->m_position.x); // 111.883339
-}
-
 TEST_F(DrivingModel, InvariantsHoldOverLongMixedDriving)
 {
     const char* pattern[] = {"UR", "UL", "URS", "D", "DL", "", "S", "ULR", "UDS", "R"};
@@ -411,4 +340,78 @@ TEST_F(DrivingModel, InvariantsHoldOverLongMixedDriving)
         ASSERT_LT(m_car->m_speed, 12.25f);
         ASSERT_GT(m_car->m_speed, -3.15f);
     }
+}
+
+TEST_F(DrivingModel, NegativeCounterTruncatesTowardZero)
+{
+    Drive({
+        // Only a set field reaches this: keys never drive a counter below -1.
+        {"a negative counter truncates toward zero: -11 / 6 = -1, -2 under flooring",
+         {{"leftTurn", -12}}, "L", 1, {{"leftTurn", -11}, {"angle", 1}, {"direction", 2}}},
+    });
+}
+
+TEST_F(DrivingModel, DeadBandUsesTheDouble015AndOnlyWhileCoasting)
+{
+    Drive({
+        // The float nearest 0.15 is outside the band: not aligned, not stopped. Closing moves
+        // take the direction 0 -> 1, the angle 10 -> 9; the pull (gap 8 > 0.45) adds 2.
+        {"0.15f is not aligned", {{"speed", kFloatNear015}, {"angle", 10}}, "", 1,
+         {{"direction", 3}, {"angle", 9}, {"speed", 0}}},
+        {"-0.3f + 0.15 lands just beyond -0.15 and survives one more step", {{"speed", -0.3f}}, "", 1,
+         {{"speed", F(-0.3f + 0.15)}}},
+        {"then it stops", {}, "", 1, {{"speed", 0}}},
+        {"braking never snaps to zero", {{"speed", 0.1f}}, "D", 1, {{"speed", F(0.1f - 0.15)}}},
+        {"nor does accelerating", {{"speed", -0.2f}}, "U", 1, {{"speed", F(-0.2f + 0.25)}}},
+    });
+}
+
+TEST_F(DrivingModel, LeftWinsOverRightAndKeepsTheRightCounter)
+{
+    Drive({
+        // The body turns by counter / 6: 0 for 1..5, 1 for 6..11, 2 for 12..17, 3 for 18..20.
+        {"right at top speed", {{"speed", 12}}, "UR", 20, {{"rightTurn", 20}, {"angle", 27}}},
+        {"counters 1..3 turn the body by 0", {}, "ULR", 3, {{"leftTurn", 3}, {"rightTurn", 20}, {"angle", 27}}},
+        {"RIGHT resumes where it was", {}, "UR", 1, {{"leftTurn", 0}, {"rightTurn", 21}}},
+        {"a step with neither key resets it", {}, "U", 1, {}},
+        {"and RIGHT starts again from 0", {}, "UR", 1, {{"rightTurn", 1}}},
+    });
+}
+
+TEST_F(DrivingModel, ReleasingAfterAGapClosesItOrSwapsSides)
+{
+    Drive({
+        {"an even gap closes to equality", {{"speed", 12}, {"angle", 110}, {"direction", 100}}, "U", 5,
+         {{"angle", 105}, {"direction", 105}}},
+        {"and stays closed", {}, "U", 1, {{"angle", 105}}},
+        {"an odd gap at speed swaps sides", {{"angle", 101}, {"direction", 100}}, "U", 1,
+         {{"angle", 100}, {"direction", 101}}},
+        {"every step", {}, "U", 1, {{"angle", 101}, {"direction", 100}}},
+    });
+}
+
+TEST_F(DrivingModel, WrapShiftsBodyAndDirectionTogetherAndNeverTheDirectionAlone)
+{
+    Drive({
+        {"the step makes the counter 25: body +4, direction +2",
+         {{"speed", 12}, {"angle", 358}, {"direction", 358}, {"rightTurn", 24}}, "UR", 1,
+         {{"angle", 2}, {"direction", 0}}},
+        {"a direction beyond 360 with the body inside the turn: closing 1, pull 2, no wrap of its own",
+         {{"angle", 10}, {"direction", 370}}, "U", 1, {{"angle", 11}, {"direction", 367}}},
+        {"exactly 0 stays", {{"speed", 0}, {"angle", 0}}, "", 1, {{"angle", 0}}},
+        {"exactly 360 stays", {{"speed", 0}, {"angle", 360}}, "", 1, {{"angle", 360}}},
+    });
+}
+
+TEST_F(DrivingModel, MovementFollowsTheDirectionThroughTheFloat314)
+{
+    Drive({
+        {"along +x", {{"speed", 12}}, "U", 1, {{"x", 112}, {"y", 100}}},
+        {"at 90 degrees, cos 1.57 is about 0.0008", {{"x", 0}, {"y", 0}, {"angle", 90}, {"direction", 90}}, "U", 1,
+         {{"x", FromBits(0x3c1c8dcc) /* 0.0095553 */}, {"y", 11.99999618530273}}},
+        {"from y = 100 the sum rounds to exactly 12 more", {{"x", 0}, {"y", 100}}, "U", 1, {{"y", 112}}},
+        // x + cos r x speed rounds once: rounding the product first gives 111.883331.
+        {"one rounding", {{"x", 100}, {"y", 100}, {"angle", 8}, {"direction", 8}}, "U", 1,
+         {{"x", FromBits(0x42dfc445) /* 111.883339 */}}},
+    });
 }

@@ -119,8 +119,7 @@ TEST_F(Registry, SetSceneDestroysTheCurrentSceneThenInitsTheNewOne)
 TEST_F(Registry, SetSceneToTheCurrentGameSceneRestartsItAfterTheNullSlots)
 {
     CSceneManager& manager = *g_engine->m_sceneManager;
-    manager.m_scenes.push_back(new CGameScene());
-    manager.SetScene(0);
+    StartGameScene();
     std::vector<IActor*>& actors = *g_engine->m_actors;
     ASSERT_EQ(actors.size(), 1u);
     EXPECT_EQ(actors[0]->m_actorIndex, 0);
@@ -170,10 +169,8 @@ TEST_F(Registry, ReleaseEngineFreesEveryAllocationOfTheGameSceneAndItsCar)
     ReleaseEngine();
     const int64_t before = LiveAllocations();
     g_engine = new CEngine();
-    CSceneManager& manager = *g_engine->m_sceneManager;
-    manager.m_scenes.push_back(new CGameScene());
-    manager.SetScene(0);
-    manager.SetScene(0);
+    StartGameScene();
+    g_engine->m_sceneManager->SetScene(0);
     EXPECT_GT(LiveAllocations(), before);
     ReleaseEngine();
     EXPECT_EQ(LiveAllocations(), before);

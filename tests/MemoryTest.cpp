@@ -18,9 +18,7 @@ protected:
         ReleaseEngine(); // each test builds its own, counted from nothing
         m_baseline = LiveAllocations();
         g_engine = new CEngine();
-        CSceneManager& manager = *g_engine->m_sceneManager;
-        manager.m_scenes.push_back(new CGameScene());
-        manager.SetScene(0);
+        StartGameScene();
     }
 
     static int LiveActors()

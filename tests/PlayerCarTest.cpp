@@ -8,22 +8,13 @@
 namespace
 {
 
-class PlayerCar : public EngineTest
-{
-protected:
-    CPlayerCar& StartScene()
-    {
-        g_engine->m_sceneManager->m_scenes.push_back(new CGameScene());
-        g_engine->m_sceneManager->SetScene(0);
-        return *CGameScene::PlayerCar();
-    }
-};
+using PlayerCar = EngineTest;
 
 } // namespace
 
 TEST_F(PlayerCar, SceneCreatesOneCarStandingAt100x100AtRest)
 {
-    CPlayerCar& car = StartScene();
+    CPlayerCar& car = StartGameScene();
     ASSERT_EQ(g_engine->m_actors->size(), 1u);
     EXPECT_EQ(car.m_actorIndex, 0);
     EXPECT_EQ(car.m_shapeIndex, 0);
@@ -45,7 +36,7 @@ TEST_F(PlayerCar, SceneCreatesOneCarStandingAt100x100AtRest)
 
 TEST_F(PlayerCar, PolygonIsThePlacedClockwiseRectangle)
 {
-    CPlayerCar& car = StartScene();
+    CPlayerCar& car = StartGameScene();
     const float world[4][2] = {{50, 77}, {150, 77}, {150, 123}, {50, 123}};
     const float edges[4][3] = {{0, 100, -7700}, {-46, 0, 6900}, {0, -100, 12300}, {46, 0, -2300}};
     for (int i = 0; i < 4; ++i)

@@ -33,8 +33,7 @@ using Soak = EngineTest;
 TEST_F(Soak, RandomDrivingFor216000StepsKeepsEveryInvariant)
 {
     constexpr int kSteps = 216000;
-    auto* car = new CPlayerCar();
-    car->m_actorIndex = Register(*g_engine->m_actors, static_cast<IActor*>(car));
+    CPlayerCar* car = AddCar();
 
     std::mt19937 random(20261208);
     int step = 0;

@@ -1,13 +1,10 @@
-// Headless test runner: the graphics library without a display, a 32-bit memory back
-// buffer, the real car image and a memory bitmap standing in for the screen.
+// Headless test runner: the game's start-up without a display (a 32-bit back buffer, the
+// real car image, a memory bitmap standing in for the screen), and counted allocations.
 
-#include <cerrno>
 #include <cstdlib>
 #include <new>
 
-#include <string>
-
-#include "app/CarImage.h"
+#include "app/Startup.h"
 #include "tests/TestSupport.h"
 
 namespace
@@ -39,46 +36,22 @@ void operator delete(void* p) noexcept
 
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
-void HoldKeys(const char* letters)
-{
-    const int keys[] = {KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SPACE};
-    const char names[] = "UDLRS";
-    for (int i = 0; i < 5; ++i)
-        key[keys[i]] = std::strchr(letters, names[i]) != nullptr ? 1 : 0;
-}
-
 namespace
 {
 
+/// The game's own headless start-up, with a screen in memory, and without its engine:
+/// each test makes its own.
 class HeadlessLibrary : public ::testing::Environment
 {
 public:
     void SetUp() override
     {
-        ASSERT_EQ(install_allegro(SYSTEM_NONE, &errno, std::atexit), 0) << allegro_error;
-        set_color_depth(kColourDepth);
-        g_buffer = create_bitmap(kScreenWidth, kScreenHeight);
-        ASSERT_NE(g_buffer, nullptr);
-        clear_to_color(g_buffer, makecol(0, 0, 0));
-        std::string error;
-        g_carBitmap = LoadCarImage(kCarImagePath, error);
-        ASSERT_NE(g_carBitmap, nullptr) << error << " (run the tests from the folder that holds it)";
-        screen = create_bitmap(kScreenWidth, kScreenHeight);
-        ASSERT_NE(screen, nullptr);
-        clear_to_color(screen, makecol(0, 0, 0));
+        ASSERT_TRUE(StartGame("racer_tests", StartMode::kHeadlessScreen))
+            << "(run the tests from the folder that holds Data/Textures/Car.bmp)";
+        ReleaseEngine();
     }
 
-    void TearDown() override
-    {
-        // Bitmaps go before the library: destroying one after allegro_exit crashes.
-        destroy_bitmap(screen);
-        screen = nullptr;
-        destroy_bitmap(g_buffer);
-        g_buffer = nullptr;
-        destroy_bitmap(g_carBitmap);
-        g_carBitmap = nullptr;
-        allegro_exit();
-    }
+    void TearDown() override { StopGame(); }
 };
 
 } // namespace

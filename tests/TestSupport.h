@@ -9,6 +9,8 @@
 #include "engine/Engine.h"
 #include "shared/Globals.h"
 
+class CPlayerCar;
+
 /// The bits of a float, for exact comparisons.
 inline uint32_t Bits(float f)
 {
@@ -61,3 +63,20 @@ protected:
 
 /// Sets the arrow keys and Space from letters U D L R S; every other of them is released.
 void HoldKeys(const char* letters);
+
+/// A new car appended to the actor list, which owns it, as the game scene appends its own.
+CPlayerCar* AddCar();
+
+/// A game scene appended to the scene list and started through SetScene(0), as start-up
+/// does it; returns the car it made.
+CPlayerCar& StartGameScene();
+
+/// The pixels of one colour in a bitmap: how many, the box around them, and how many
+/// pixels are neither that colour nor black.
+struct PixelCount
+{
+    int count = 0;
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+    int others = 0;
+};
+PixelCount CountPixels(BITMAP* bitmap, int colour);

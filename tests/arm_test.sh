@@ -1,11 +1,6 @@
 #!/usr/bin/env bash
-# The game for ARM Linux (scripts/package --arch) against this machine's build, under
-# qemu's user mode: for each target, car_trace on every golden script and the demo drive
-# gives amd64's trace byte for byte and its last picture pixel for pixel; the game, started
-# on an Xvfb, shows amd64's first picture and ends with status 0 on Escape; its package is
-# for that architecture, holds the amd64 package's files, depends on what amd64's does,
-# and lintian finds no error in it. And for x86-64, arm64 and armhf alike: the game's
-# object code holds no fused multiply-add, which rounds once where the model rounds twice.
+# The game for ARM Linux (scripts/package --arch) under qemu's user mode against this
+# machine's build: the traces, pictures, window, package and object code of each target.
 #
 #   arm_test.sh LINUX_BUILD ARCH...     (run from the project folder; the packages are
 #                                        LINUX_BUILD/racer_*_ARCH.deb, amd64's among them)
@@ -40,21 +35,7 @@ for arch in "$@"; do
     triplet=$(sed -n 's/^set(RACER_TRIPLET \(.*\))$/\1/p' "$project/packaging/arm/$arch.cmake")
     qemu=($(sed -n 's/^set(RACER_QEMU \(.*\))$/\1/p' "$project/packaging/arm/$arch.cmake") -L "$sysroot")
 
-    # The golden drives: trace and last picture.
-    same=0 drives=0 differ=
-    for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
-        name=$(basename "$keys" .keys)
-        "${qemu[@]}" "$build/car_trace" --frame "$work/$arch.bmp" <"$keys" >"$work/$arch.out" 2>&1
-        "$linux/car_trace" --frame "$work/amd64.bmp" <"$keys" >"$work/amd64.out"
-        drives=$((drives + 1))
-        if cmp -s "$work/$arch.out" "$work/amd64.out" && same_pixels "$work/$arch.bmp" "$work/amd64.bmp"; then
-            same=$((same + 1))
-        else
-            differ="$differ $name"
-        fi
-    done
-    check "$arch: car_trace's trace and last picture are amd64's on $same of $drives drives${differ:+ (not:$differ)}" \
-        [ "$same" = "$drives" ]
+    check_same_traces "$arch car_trace" --frame "${qemu[@]}" "$build/car_trace"
 
     # The game.
     game_first_picture "$work/$arch-start.bmp" 60 "${qemu[@]}" "$build/racer"

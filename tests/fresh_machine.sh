@@ -1,24 +1,15 @@
 #!/usr/bin/env bash
-# The two README commands on a brand-new Debian 12 machine: a bare minbase root with empty
-# package lists, the commit under test cloned into it, the game's window shown on an Xvfb
-# started here. There, as root with a clean environment: scripts/run as the very first
-# command opens the 840 x 640 window and exits 0 on Escape; then scripts/test passes with
-# every section but this one, so that a step missing from install-deps fails the section
-# that needs it (its log is kept as build-fresh-machine.log). Then, on a second brand-new
-# root: the package installs with apt-get, pulling the library and only
-# what it needs; `racer` run from / opens the window and exits 0 on Escape; the manual
-# page lies where man looks for section 6; and apt-get purge leaves no file of it behind.
-# Last, there, with GoogleTest installed and the X test extension not, as on many a
-# developer's machine: scripts/run builds and starts the game.
+# The README's two commands on a brand-new Debian 12 machine (docs/testing.md): scripts/run
+# as the first command, then scripts/test with every other section, in a bare root made
+# with debootstrap; then the package installed and purged on a second new root, and there,
+# with GoogleTest installed and the X test extension not, scripts/run again.
 #
 #   fresh_machine.sh     (as root; needs debootstrap, Xvfb, xdotool, x11-utils)
 #
 # The bootstrap is cached as .cache/fresh-machine/bookworm-minbase.tar and the packages
-# the root downloads in .cache/fresh-machine/archives, so that later runs start in seconds;
-# delete the folder to start from nothing. The graphics library's Windows and browser
-# builds are shared with this machine's .cache (they are keyed by their sources, and
-# made by the same commands); the library's source, the Wine prefix and every build of
-# the game are the root's own. Everything mounted is unmounted on every way out.
+# the root downloads in .cache/fresh-machine/archives; the library's Windows and browser
+# builds are shared with this machine's .cache. Everything mounted is unmounted on every
+# way out.
 set -u
 project=$(cd "$(dirname "$0")/.." && pwd)
 here=$project/tests

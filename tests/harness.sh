@@ -45,6 +45,14 @@ check_same_frames() { # check_same_frames NAME EVERY WHAT COMMAND_A COMMAND_B
     rm -rf "$work/frames-a" "$work/frames-b"
 }
 
+# Runs COMMAND with its output in $work/out and its errors in $work/err (unless it is
+# redirected), and keeps its exit status in `status`:
+#   run "$trace" <"$keys"; check "car_trace ends with status 0 (got $status)" [ $status = 0 ]
+run() { # run COMMAND [ARGS...]
+    "$@" >"$work/out" 2>"$work/err"
+    status=$?
+}
+
 # Runs the command; "ok" if it succeeds, "FAIL" (and one more failure) if not. Returns
 # the same, so that a test can stop or skip what depends on it:
 #   check "the game opens its window" [ -n "$window" ] || exit 1
@@ -89,6 +97,22 @@ finish() {
 
 # --- Traces and pictures ---
 
+# Checks, for every golden drive and the demo drive, that COMMAND (run here, with the script
+# on standard input) prints the trace that Linux's car_trace ($linux, run from $project)
+# prints, byte for byte; with --frame, and saves the same last picture (--frame FILE).
+check_same_traces() { # check_same_traces WHAT [--frame] COMMAND...
+    local what=$1 frame= keys name
+    shift
+    [ "$1" = --frame ] && { frame=1; shift; }
+    for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
+        name=$(basename "$keys" .keys)
+        (cd "$project" && "$linux/car_trace" ${frame:+--frame "$work/linux.bmp"} <"$keys" >"$work/linux.trace")
+        run "$@" ${frame:+--frame "$work/other.bmp"} <"$keys"
+        check "$what on $name: status $status, the trace of Linux byte for byte${frame:+ and its last picture} $(head -c 200 "$work/err")" \
+            eval 'cmp -s "$work/out" "$work/linux.trace" && { [ -z "$frame" ] || same_pixels "$work/other.bmp" "$work/linux.bmp"; }'
+    done
+}
+
 # The value of column NAME on the last line of a trace (or the line of step STEP), found
 # by its name in the header line. Fails when the trace has no such column or step.
 trace_value() { # trace_value TRACE NAME [STEP]
@@ -110,30 +134,9 @@ script_steps() { # script_steps FILE
 }
 
 # Makes the bad car images that the start-up must refuse, one folder each, under $1:
-# $1/NAME/Data/Textures/Car.bmp ($2 is a good image to cut short). Prints the names.
-make_bad_images() { # make_bad_images ROOT GOOD_IMAGE
-    local root=$1 good=$2
-    local d
-    mk() { d="$root/$1/Data/Textures"; mkdir -p "$d"; echo "$1"; }
-    le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
-    le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
-    # header WIDTH HEIGHT BITS COMPRESSION: a 54-byte file and info header
-    header() {
-        printf 'BM'; le32 $((54 + 1024)); le32 0; le32 54
-        le32 40; le32 "$1"; le32 "$2"; le16 1; le16 "$3"; le32 "$4"
-        le32 0; le32 2835; le32 2835; le32 0; le32 0
-    }
-
-    mk missing >/dev/null; rmdir "$root/missing/Data/Textures"; echo missing
-    mk empty; : > "$d/Car.bmp"
-    mk random-bytes; printf '\x13\x37\xde\xad\xbe\xef\x00\x42\x99\x01' > "$d/Car.bmp"
-    mk half-bmp; head -c $(( $(stat -c %s "$good") / 2 )) "$good" > "$d/Car.bmp"
-    mk png-renamed; { printf '\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR'; le32 0x64000000; le32 0x64000000; printf '\x08\x06\x00\x00\x00'; } > "$d/Car.bmp"
-    mk size-65536; { header 65536 65536 24 0; head -c 1024 /dev/zero; } > "$d/Car.bmp"
-    mk size-20000; { header 20000 20000 24 0; head -c 1024 /dev/zero; } > "$d/Car.bmp"
-    mk rle8-oversized-run; { header 4 4 8 1; head -c 1024 /dev/zero; printf '\xff\x01\xff\x01\xff\x01\x00\x01'; } > "$d/Car.bmp"
-    mk negative-height; { header 4 -4 24 0; head -c 1024 /dev/zero; } > "$d/Car.bmp"
-    mk folder; mkdir -p "$d/Car.bmp"
+# $1/NAME/Data/Textures/Car.bmp, with bad_images ($bad_images). Prints the names.
+make_bad_images() { # make_bad_images ROOT
+    "$bad_images" "$1"
 }
 
 # --- A display of our own, and windows on it ---

@@ -90,8 +90,7 @@ check "and ends with status 0 (got $exit_status)" [ "$exit_status" = 0 ]
 
 # --- A bad script line: status 2 with its number, before any window (no display here). ---
 printf 'U\nU\nUQ\n' >"$work/bad.keys"
-env -u DISPLAY "$play" "$work/bad.keys" >/dev/null 2>"$work/err"
-status=$?
+run env -u DISPLAY "$play" "$work/bad.keys"
 check "a bad line gives status 2 (got $status)" [ $status = 2 ]
 check "the message names its line: $(cat "$work/err")" grep -q "line 3: unknown key 'Q'" "$work/err"
 

@@ -68,20 +68,17 @@ done
 # The first recording replays with every hash the same in car_play too; with one step's keys
 # changed, both tools stop at that step and name it.
 if [ -f "$work/first.keys" ]; then
-    "$play" --speed 4 --exit "$work/first.keys" >/dev/null 2>"$work/err"
-    status=$?
+    run "$play" --speed 4 --exit "$work/first.keys"
     check "car_play --exit replays the recording with every hash the same (status $status)" [ $status = 0 ]
     # Up toggled on the 500th step: the speed after it differs, whatever the car was doing.
     line=$(awk '!/^[#=]/ && ++n == 500 {print NR; exit}' "$work/first.keys")
     awk -v at="$line" 'NR == at {k = $1; sub(/U/, "", k); if (k == $1) k = "U" $1; if (k == "") k = "."; $1 = k}
                        {print}' "$work/first.keys" >"$work/changed.keys"
     want="line $line, step 500: the script holds state hash"
-    "$trace" <"$work/changed.keys" >/dev/null 2>"$work/err"
-    status=$?
+    run "$trace" <"$work/changed.keys"
     check "car_trace stops at the changed step with status 3 (got $status): $(cat "$work/err")" \
         [ $status = 3 -a "$(grep -c "^car_trace: $want [0-9a-f]\{16\}, this build reached [0-9a-f]\{16\}$" "$work/err")" = 1 ]
-    "$play" --speed 4 --exit "$work/changed.keys" >/dev/null 2>"$work/err"
-    status=$?
+    run "$play" --speed 4 --exit "$work/changed.keys"
     check "car_play --exit stops there too with status 3 (got $status): $(head -n 1 "$work/err")" \
         [ $status = 3 -a "$(grep -c "^car_play: $want" "$work/err")" = 1 ]
 fi
@@ -105,13 +102,11 @@ for signal in KILL TERM; do
 done
 
 # A path that cannot be created, and an existing file, fail before any window opens.
-"$record" "$work/no/such/folder/x.keys" >/dev/null 2>"$work/err"
-status=$?
+run "$record" "$work/no/such/folder/x.keys"
 check "an impossible path gives status 1 (got $status) and one line" [ $status = 1 -a "$(wc -l <"$work/err")" = 1 ]
 check "the line names the path and the cause: $(cat "$work/err")" grep -q "no/such/folder/x.keys: No such file" "$work/err"
 echo kept >"$work/kept.keys"
-"$record" "$work/kept.keys" >/dev/null 2>"$work/err"
-status=$?
+run "$record" "$work/kept.keys"
 check "an existing file is kept, status 1 (got $status): $(cat "$work/err")" [ $status = 1 -a "$(cat "$work/kept.keys")" = kept ]
 
 finish

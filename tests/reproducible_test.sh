@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
 # Every shipped file is the same bits when built again elsewhere: scripts/release's folder
-# against a second release of the same sources, built minutes later in another folder
-# (a copy of this checkout's tracked files and history under another path), as another
-# user (nobody), with umask 002, another locale (en_US.UTF-8, whose order of names is not
-# C's), another time zone (UTC+14), a clock 321 days ahead (faketime), a kernel that
-# calls itself 2.6 and no address randomisation. The second build makes the graphics
-# library's Windows and browser builds itself; only downloads are copied (the library's
-# source, the ARM sysroots). Fails naming each file that differs, with diffoscope's
-# account of it.
+# against a second release of the same sources built in another folder, as nobody, with
+# umask 002, in en_US.UTF-8, at UTC+14, 321 days ahead and on a kernel that calls itself
+# 2.6; names each file that differs, with diffoscope's account of it.
 #
 #   reproducible_test.sh RELEASE_FOLDER     (run from the project folder, as root)
 set -u

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # car_trace against its golden traces, its script errors and its --frame output.
 #
-#   trace_golden.sh CAR_TRACE            check every golden trace
-#   trace_golden.sh CAR_TRACE --write    write every golden trace from this car_trace,
-#                                        showing what changed in each
+#   trace_golden.sh CAR_TRACE BAD_IMAGES    check every golden trace, the errors, the pictures
+#   trace_golden.sh CAR_TRACE --write       write every golden trace from this car_trace,
+#                                           showing what changed in each
 # (run from the folder that holds Data/ and tests/)
 set -u
 trace=$(realpath "$1")
 mode=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
+[ "$mode" = --write ] || { bad_images=$(realpath "$2"); mode=; }
 
 if [ "$mode" = --write ]; then
     for keys in "$here"/golden/*.keys; do
@@ -27,42 +28,40 @@ if [ "$mode" = --write ]; then
     done
     exit 0
 fi
-[ -z "$mode" ] || { echo "usage: trace_golden.sh CAR_TRACE [--write]" >&2; exit 2; }
 
 for keys in "$here"/golden/*.keys; do
     name=$(basename "$keys" .keys)
-    "$trace" <"$keys" >"$work/$name.out" 2>"$work/err"
-    status=$?
-    diff -u "${keys%.keys}.out" "$work/$name.out" >"$work/diff"
+    run "$trace" <"$keys"
+    diff -u "${keys%.keys}.out" "$work/out" >"$work/diff"
     check "golden trace $name (status $status)" [ $status = 0 -a ! -s "$work/diff" ]
     [ -s "$work/diff" ] && head -n 20 "$work/diff"
 done
 
 # A bad line stops car_trace with status 2 and one line that names its number and cause.
+# (The input comes by process substitution, not a pipe: a check in a pipeline would count
+# its failure in a subshell, and the test would pass on it.)
 expect_script_error() { # expect_script_error NAME LINE WORD < input
-    "$trace" >/dev/null 2>"$work/err"
-    local status=$?
+    run "$trace"
     check "$1: status 2 (got $status)" [ $status = 2 ]
     check "$1: one line naming line $2 and $3: $(head -c 120 "$work/err")" \
         grep -q -- "^car_trace: line $2: .*$3" "$work/err"
 }
-printf 'U\n# fine\nUX\n' | expect_script_error "unknown key letter" 3 "'X'"
-printf '.\n= speed 1 wheels 4\n' | expect_script_error "unknown field" 2 "wheels"
-printf '= speed fast\n' | expect_script_error "unreadable value" 1 "fast"
-printf '= speed 1e99\n' | expect_script_error "value beyond a float" 1 "1e99"
-printf '= leftTurn 1.5\n' | expect_script_error "fractional counter" 1 "1.5"
-printf '= x\n' | expect_script_error "missing value" 1 "x"
-{ printf 'U\nU\n'; head -c 300 Data/Textures/Car.bmp; } |
-    expect_script_error "binary input (a BMP file)" 3 "unknown key 'B'"
-{ echo U; head -c 10485760 /dev/zero | tr '\0' 'U'; echo; } | expect_script_error "10 MB line" 2 "longer than"
+expect_script_error "unknown key letter" 3 "'X'" < <(printf 'U\n# fine\nUX\n')
+expect_script_error "unknown field" 2 "wheels" < <(printf '.\n= speed 1 wheels 4\n')
+expect_script_error "unreadable value" 1 "fast" < <(printf '= speed fast\n')
+expect_script_error "value beyond a float" 1 "1e99" < <(printf '= speed 1e99\n')
+expect_script_error "fractional counter" 1 "1.5" < <(printf '= leftTurn 1.5\n')
+expect_script_error "missing value" 1 "x" < <(printf '= x\n')
+expect_script_error "binary input (a BMP file)" 3 "unknown key 'B'" < <(printf 'U\nU\n'; head -c 300 Data/Textures/Car.bmp)
+expect_script_error "10 MB line" 2 "longer than" < <({ echo U; head -c 10485760 /dev/zero | tr '\0' 'U'; echo; })
 
 # Version 2: a hash that is not 16 hex digits, or a word after it, is a bad line; a newer
 # version is refused; a version-1 script reads as it always did.
-printf '# racer key script 2\nU 0123\n' | expect_script_error "a hash of 4 digits" 2 "'0123' is not 16 hex digits"
-printf '# racer key script 2\n. 0123456789abcdeg\n' | expect_script_error "a hash with a g" 2 "is not 16 hex digits"
-printf '# racer key script 2\nU 0123456789abcdef x\n' | expect_script_error "a word after the hash" 2 "more than"
-printf '# racer key script 9\nU\n' | expect_script_error "a newer version" 1 "version 9"
-printf 'U 0123456789abcdef\n' | expect_script_error "a hash in version 1" 1 "unknown key '0'"
+expect_script_error "a hash of 4 digits" 2 "'0123' is not 16 hex digits" < <(printf '# racer key script 2\nU 0123\n')
+expect_script_error "a hash with a g" 2 "is not 16 hex digits" < <(printf '# racer key script 2\n. 0123456789abcdeg\n')
+expect_script_error "a word after the hash" 2 "more than" < <(printf '# racer key script 2\nU 0123456789abcdef x\n')
+expect_script_error "a newer version" 1 "version 9" < <(printf '# racer key script 9\nU\n')
+expect_script_error "a hash in version 1" 1 "unknown key '0'" < <(printf 'U 0123456789abcdef\n')
 
 # A golden drive with every step's state hash (from its golden trace) replays with status 0;
 # with one hash changed, car_trace stops at that step, status 3, naming both hashes.
@@ -74,29 +73,26 @@ hashed() { # hashed NAME: the golden script as version 2, each step's keys as on
         "$here/golden/$1.out" "$here/golden/$1.keys"
 }
 hashed mixed_drive >"$work/hashed.keys"
-"$trace" <"$work/hashed.keys" >"$work/out" 2>"$work/err"
-status=$?
+run "$trace" <"$work/hashed.keys"
 check "mixed_drive with its 902 hashes: status 0 (got $status) $(cat "$work/err")" [ $status = 0 ]
 sed '301s/ [0-9a-f]*$/ 0123456789abcdef/' "$work/hashed.keys" >"$work/wrong.keys"
-"$trace" <"$work/wrong.keys" >"$work/out" 2>"$work/err"
-status=$?
+run "$trace" <"$work/wrong.keys"
 check "one hash changed: status 3 (got $status)" [ $status = 3 ]
 check "the one line names the script line, the step and both hashes: $(cat "$work/err")" \
     grep -qx "car_trace: line 301, step 299: the script holds state hash 0123456789abcdef, this build reached [0-9a-f]\{16\}" "$work/err"
 
 # Counters set at the ends of their range: the step stops there (no overflow), in both builds.
 counter_at_end() { # counter_at_end NAME COLUMN WANT < input
-    "$trace" >"$work/out" 2>"$work/err"
-    local status=$? got
+    local got
+    run "$trace"
     got=$(trace_value "$work/out" "$2")
     check "$1: status $status, $2 $got $(head -c 120 "$work/err")" [ $status = 0 -a ! -s "$work/err" -a "$got" = "$3" ]
 }
-printf '=leftTurn 2147483647 speed 9e8\nL\n' | counter_at_end "left counter at the top" leftTurn 2147483647
-printf '=rightTurn 2147483647 speed 9e8\nR\n' | counter_at_end "right counter at the top" rightTurn 2147483647
-printf '= speed 3.4e38 leftTurn 2147483646\nL\nL\n' | counter_at_end "left counter reaching the top" leftTurn 2147483647
+counter_at_end "left counter at the top" leftTurn 2147483647 < <(printf '=leftTurn 2147483647 speed 9e8\nL\n')
+counter_at_end "right counter at the top" rightTurn 2147483647 < <(printf '=rightTurn 2147483647 speed 9e8\nR\n')
+counter_at_end "left counter reaching the top" leftTurn 2147483647 < <(printf '= speed 3.4e38 leftTurn 2147483646\nL\nL\n')
 
-"$trace" --bogus </dev/null >/dev/null 2>"$work/err"
-status=$?
+run "$trace" --bogus </dev/null
 check "an unknown option gives status 2 (got $status): $(cat "$work/err")" [ $status = 2 ]
 
 # --frame saves what the last step showed; with no step, the black screen.
@@ -108,14 +104,13 @@ check "--frame with no step saves an 840x640 24-bit black picture ($size bytes)"
 printf 'U\nU\n' | "$trace" --frame "$work/two.bmp" >/dev/null
 nonzero=$(tail -c +55 "$work/two.bmp" | tr -d '\0' | wc -c)
 check "--frame after steps holds the car and the readout ($nonzero bytes not black)" numbers "$nonzero" -- [ "$nonzero" -gt 1000 ]
-printf 'U\n' | "$trace" --frame "$work/no/such/dir/f.bmp" >/dev/null 2>"$work/err"
-status=$?
+run "$trace" --frame "$work/no/such/dir/f.bmp" < <(printf 'U\n')
 check "--frame to an unwritable path gives status 1 (got $status)" [ $status = 1 ]
 check "--frame to an unwritable path says so: $(cat "$work/err")" grep -q "cannot write" "$work/err"
 
 # A missing or bad car image stops it before any step, with status 1 and one line.
-for name in $(make_bad_images "$work/bad" "$PWD/Data/Textures/Car.bmp"); do
-    (cd "$work/bad/$name" && timeout 5 "$trace" </dev/null >/dev/null 2>"$work/err")
+for name in $(make_bad_images "$work/bad"); do
+    (cd "$work/bad/$name" && run timeout 5 "$trace" </dev/null; exit $status)
     status=$?
     check "car image $name: status $status, $(cat "$work/err")" \
         [ $status = 1 -a "$(wc -l <"$work/err")" = 1 ]

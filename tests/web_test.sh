@@ -20,14 +20,7 @@ export NODE_PATH=/usr/share/nodejs
 needs node:nodejs python3:python3 chromium:chromium
 
 # --- car_trace for node: the traces and pictures of Linux. ---
-for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
-    name=$(basename "$keys" .keys)
-    node "$web/car_trace.js" <"$keys" >"$work/$name.web" 2>"$work/err"
-    status=$?
-    "$linux/car_trace" <"$keys" >"$work/$name.linux"
-    check "car_trace.js on $name: status $status, the trace of Linux byte for byte" \
-        cmp -s "$work/$name.web" "$work/$name.linux"
-done
+check_same_traces car_trace.js node "$web/car_trace.js"
 node_frames() { node "$web/car_trace.js" --frames "$1" --every "$2"; }
 linux_frames() { "$linux/car_trace" --frames "$1" --every "$2"; }
 check_same_frames slide_right 1 car_trace.js node_frames linux_frames
@@ -68,8 +61,8 @@ check "touch: two fingers, a third, one lifted, one slid to the next pad, nothin
 check "a gamepad, the keyboard's Up held on when the trigger lets go ($(cat "$work/page/gamepad.txt"))" \
     grep -qx 'UR URS U .' "$work/page/gamepad.txt"
 
-"$linux/car_trace" --frame "$work/replay.bmp" <"$work/page/drive.keys" >"$work/replay.out" 2>"$work/err"
-status=$?
+run "$linux/car_trace" --frame "$work/replay.bmp" <"$work/page/drive.keys"
+cp "$work/out" "$work/replay.out"
 check "the page's recording of keyboard, touch and gamepad replays in Linux car_trace, every state hash the same (status $status) $(cat "$work/err")" \
     [ $status = 0 -a "$(head -n 1 "$work/page/drive.keys")" = "# racer key script 2" ]
 x=$(trace_value "$work/replay.out" x 2>/dev/null)

@@ -4,11 +4,11 @@
 # step reads a key that has reached the window and sends its picture within the step.
 # Also the start-ups that must fail: no display, and a missing or bad car image.
 #
-#   window_test.sh GAME WINDOW_PROBE WINDOW_STEP_TEST     (run from the folder that holds Data/)
+#   window_test.sh GAME WINDOW_PROBE WINDOW_STEP_TEST BAD_IMAGES     (run from the folder that holds Data/)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
-programs game probe step_test -- "$@"
+programs game probe step_test bad_images -- "$@"
 
 now() { echo "${EPOCHREALTIME/./}"; } # microseconds
 
@@ -122,7 +122,7 @@ expect_failure() { # expect_failure NAME WORDS FOLDER [env args...]
 }
 
 expect_failure "no display" "display" "$PWD" -u DISPLAY
-for name in $(make_bad_images "$work/bad" "$PWD/Data/Textures/Car.bmp"); do
+for name in $(make_bad_images "$work/bad"); do
     expect_failure "car image $name" "cannot load Data/Textures/Car.bmp: " "$work/bad/$name"
 done
 

@@ -6,37 +6,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "actors/PlayerCar.h"
-#include "tools/Trace.h"
+#include "tools/CarFields.h"
 
 namespace
 {
-
-struct KeyName
-{
-    uint8_t bit;
-    char letter;
-};
-constexpr KeyName kKeys[] = {
-    {kKeyUp, 'U'}, {kKeyDown, 'D'}, {kKeyLeft, 'L'}, {kKeyRight, 'R'}, {kKeySpace, 'S'},
-};
-
-struct FieldName
-{
-    const char* name;
-    float* (*field)(CPlayerCar&);
-    int32_t* (*counter)(CPlayerCar&);
-};
-const FieldName kFields[] = {
-    {"speed", [](CPlayerCar& c) { return &c.m_speed; }, nullptr},
-    {"direction", [](CPlayerCar& c) { return &c.m_direction; }, nullptr},
-    {"angle", [](CPlayerCar& c) { return &c.m_angle; }, nullptr},
-    {"angleGap", [](CPlayerCar& c) { return &c.m_angleGap; }, nullptr},
-    {"x", [](CPlayerCar& c) { return &c.m_position.x; }, nullptr},
-    {"y", [](CPlayerCar& c) { return &c.m_position.y; }, nullptr},
-    {"leftTurn", nullptr, [](CPlayerCar& c) { return &c.m_leftTurn; }},
-    {"rightTurn", nullptr, [](CPlayerCar& c) { return &c.m_rightTurn; }},
-};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
@@ -110,16 +83,10 @@ bool CKeyScriptReader::ParseKeys(const std::string& text, ScriptLine& line)
     {
         if (ch == '.' || IsBlank(ch))
             continue;
-        const char upper = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
-        bool known = false;
-        for (const KeyName& k : kKeys)
-            if (k.letter == upper)
-            {
-                line.keys |= k.bit;
-                known = true;
-            }
-        if (!known)
+        const DrivingKey* k = DrivingKeyOfLetter(ch);
+        if (k == nullptr)
             return Fail("unknown key " + Shown(static_cast<unsigned char>(ch)));
+        line.keys |= k->bit;
     }
     return true;
 }
@@ -181,33 +148,30 @@ bool CKeyScriptReader::ParseSettings(size_t from, ScriptLine& line)
     std::string name, value;
     while (NextWord(m_raw, pos, name))
     {
-        const FieldName* field = nullptr;
-        for (const FieldName& f : kFields)
-            if (name == f.name)
-                field = &f;
-        if (field == nullptr)
+        const CarField* field = FindCarField(name);
+        if (field == nullptr || !field->settable)
             return Fail("unknown field '" + name + "'");
         if (!NextWord(m_raw, pos, value))
             return Fail("no value for field '" + name + "'");
-        FieldSetting setting;
-        setting.field = field->field;
-        setting.counter = field->counter;
+        FieldSetting setting{field, 0};
         char* end = nullptr;
         errno = 0;
-        if (field->field != nullptr)
+        if (field->real != nullptr)
         {
             // strtof rounds straight to the nearest float, as the field stores it.
-            setting.value = std::strtof(value.c_str(), &end);
+            const float v = std::strtof(value.c_str(), &end);
             // Overflow and "inf" or "nan" are no float constants of a car's state.
-            if (*end != '\0' || !std::isfinite(setting.value))
+            if (*end != '\0' || !std::isfinite(v))
                 return Fail("unreadable value '" + value + "' for field '" + name + "'");
+            std::memcpy(&setting.bits, &v, sizeof v);
         }
         else
         {
             const long v = std::strtol(value.c_str(), &end, 10);
             if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
                 return Fail("unreadable value '" + value + "' for field '" + name + "'");
-            setting.count = static_cast<int32_t>(v);
+            const int32_t count = static_cast<int32_t>(v);
+            std::memcpy(&setting.bits, &count, sizeof count);
         }
         line.settings.push_back(setting);
     }
@@ -241,18 +205,13 @@ int ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string&
 void ApplySettings(const ScriptLine& line, CPlayerCar& car)
 {
     for (const FieldSetting& s : line.settings)
-    {
-        if (s.field != nullptr)
-            *s.field(car) = s.value;
-        else
-            *s.counter(car) = s.count;
-    }
+        SetFieldBits(*s.field, car, s.bits);
 }
 
 std::string KeyLetters(uint8_t keys)
 {
     std::string letters;
-    for (const KeyName& k : kKeys)
+    for (const DrivingKey& k : kDrivingKeys)
         if ((keys & k.bit) != 0)
             letters.push_back(k.letter);
     return letters.empty() ? "." : letters;

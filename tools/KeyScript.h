@@ -8,17 +8,12 @@
 #include "app/DrivingKeys.h"
 
 class CPlayerCar;
+struct CarField;
 
-// The key-script format that car_trace, car_record and car_play share. One line a step:
-// the letters U D L R S (either case) of the keys held, '.' and blanks ignored, so "." is
-// a step with no key. A line starting with '#' is a comment; "= FIELD VALUE ..." sets car
-// fields (speed direction angle angleGap x y: floats; leftTurn rightTurn: whole numbers)
-// and takes no step.
-//
-// Version 2, which car_record writes, opens with the line kFormatLine. Its step lines are
-// the keys as one word, then, optionally, a blank and the car's state hash after that
-// step (16 hex digits, StateHash in tools/Trace.h), which every reader checks. A script
-// without that first line is version 1, read as it always was: no hashes.
+// The key-script format that car_trace, car_record, car_play and the page share, with its
+// one reader and one writer (docs/tools.md): a line a step, the letters of the keys held
+// (U D L R S, the driving keys' table), '#' comments, "= FIELD VALUE ..." lines that set
+// the car's settable fields; version 2 adds the state hash after each step.
 
 /// The first line of a version-2 script.
 constexpr const char* kFormatLine = "# racer key script 2";
@@ -30,10 +25,8 @@ constexpr int kStatusDiverged = 3;
 /// One car field given a value by a set line.
 struct FieldSetting
 {
-    float* (*field)(CPlayerCar&) = nullptr;   ///< a float field, or null
-    int32_t* (*counter)(CPlayerCar&) = nullptr; ///< a counter field, or null
-    float value = 0.0f;
-    int32_t count = 0;
+    const CarField* field = nullptr;
+    uint32_t bits = 0; ///< the value, as the field stores it (CarFields.h)
 };
 
 /// A step or a set line of a script, with its line number (from 1).

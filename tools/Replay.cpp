@@ -6,44 +6,55 @@
 #include "app/WindowLink.h"
 #include "engine/GameScene.h"
 #include "shared/Globals.h"
-#include "tools/Trace.h"
 
-CarSnapshot TakeSnapshot(const CPlayerCar& car)
+namespace
 {
-    return CarSnapshot{static_cast<const ICar&>(car), car.m_position, car.m_transform, car.m_angle,
-                       car.m_worldVertices, car.m_edgeA, car.m_edgeB, car.m_edgeC};
+FrameStepOptions Unseen(FrameStepOptions options)
+{
+    options.show = false;
+    return options;
+}
+} // namespace
+
+CReplay::CReplay(const std::vector<ScriptLine>& script, const FrameStepOptions& options)
+    : m_script(&script), m_shown(options), m_unseen(Unseen(options))
+{
+    m_keyframes.push_back(Keyframe{TakeState(*CGameScene::PlayerCar()), 0});
 }
 
-void RestoreSnapshot(const CarSnapshot& snapshot, CPlayerCar& car)
+CReplay::CReplay(CKeyScriptReader& reader, const FrameStepOptions& options)
+    : m_reader(&reader), m_shown(options), m_unseen(Unseen(options))
 {
-    static_cast<ICar&>(car) = snapshot.drive;
-    car.m_position = snapshot.position;
-    car.m_transform = snapshot.transform;
-    car.m_angle = snapshot.angle;
-    car.m_worldVertices = snapshot.worldVertices;
-    car.m_edgeA = snapshot.edgeA;
-    car.m_edgeB = snapshot.edgeB;
-    car.m_edgeC = snapshot.edgeC;
 }
 
-CReplay::CReplay(const std::vector<ScriptLine>& script) : m_script(script)
+bool CReplay::NextLine(const ScriptLine*& line)
 {
-    m_keyframes.push_back(Keyframe{TakeSnapshot(*CGameScene::PlayerCar()), 0});
+    if (m_reader != nullptr)
+    {
+        if (!m_reader->Next(m_read))
+            return false;
+        line = &m_read;
+        return true;
+    }
+    if (m_next == m_script->size())
+        return false;
+    line = &(*m_script)[m_next++];
+    return true;
 }
 
 bool CReplay::RunStep(CGameStep& step)
 {
     CPlayerCar& car = *CGameScene::PlayerCar();
-    while (m_next < m_script.size() && !m_script[m_next].isStep)
-        ApplySettings(m_script[m_next++], car);
-    if (m_next == m_script.size())
+    const ScriptLine* line = nullptr;
+    while (NextLine(line) && !line->isStep)
+        ApplySettings(*line, car);
+    if (line == nullptr || !line->isStep)
         return false;
-    const ScriptLine& line = m_script[m_next++];
-    step.RunHolding(line.keys);
+    step.RunHolding(line->keys);
     ++m_step;
-    if (m_divergence.empty() && line.hasHash)
+    if (m_divergence.empty() && line->hasHash)
     {
-        m_divergence = StateHashMismatch(line, m_step, StateHash(car));
+        m_divergence = StateHashMismatch(*line, m_step, StateHash(car));
         if (!m_divergence.empty())
             m_divergedAt = m_step;
     }
@@ -56,14 +67,15 @@ bool CReplay::Forward()
         return false;
     if (!RunStep(m_shown))
         return false;
-    if (m_step % kSnapshotEvery == 0 && static_cast<size_t>(m_step / kSnapshotEvery) == m_keyframes.size())
-        m_keyframes.push_back(Keyframe{TakeSnapshot(*CGameScene::PlayerCar()), m_next});
+    if (m_script != nullptr && m_step % kSnapshotEvery == 0 &&
+        static_cast<size_t>(m_step / kSnapshotEvery) == m_keyframes.size())
+        m_keyframes.push_back(Keyframe{TakeState(*CGameScene::PlayerCar()), m_next});
     return true;
 }
 
 bool CReplay::Back()
 {
-    if (m_step == 0)
+    if (m_script == nullptr || m_step == 0)
         return false;
     const long target = m_step - 1;
     if (target == 0)
@@ -73,7 +85,7 @@ bool CReplay::Back()
     }
     // From the latest snapshot before the target step, which is then run and shown.
     const Keyframe& from = m_keyframes[static_cast<size_t>((target - 1) / kSnapshotEvery)];
-    RestoreSnapshot(from.car, *CGameScene::PlayerCar());
+    RestoreState(from.car, *CGameScene::PlayerCar());
     m_next = from.next;
     m_step = (target - 1) / kSnapshotEvery * kSnapshotEvery;
     while (m_step < target - 1)
@@ -84,7 +96,9 @@ bool CReplay::Back()
 
 void CReplay::Restart()
 {
-    RestoreSnapshot(m_keyframes.front().car, *CGameScene::PlayerCar());
+    if (m_script == nullptr)
+        return;
+    RestoreState(m_keyframes.front().car, *CGameScene::PlayerCar());
     m_next = 0;
     m_step = 0;
     acquire_screen();

@@ -1,14 +1,6 @@
 // car_record: the game exactly as racer plays it, keeping the drive as a key script: after
 // every frame step one line with the keys that step read and the car's state hash after
-// it. car_trace or car_play replays the file bit for bit, and checks every hash on the way.
-//
-//   car_record [--force] FILE
-//
-// An existing FILE is kept unless --force is given. The file is flushed at least once a
-// second and on every way out (Escape, the close button, SIGINT, SIGTERM, all of which end
-// it as the game ends), so a killed recorder loses at most its last second.
-// Exit status: 0 done, 1 the file cannot be created or written, or the game cannot start,
-// 2 a bad command line.
+// it, flushed at least once a second and on every way out (docs/tools.md).
 
 #include <allegro.h>
 #include <fcntl.h>
@@ -21,11 +13,10 @@
 #include <string>
 
 #include "app/FrameLoop.h"
-#include "app/GameStep.h"
 #include "app/Startup.h"
-#include "engine/GameScene.h"
+#include "tools/CommandLine.h"
 #include "tools/KeyScript.h"
-#include "tools/Trace.h"
+#include "tools/RecordingStep.h"
 #include "tools/ToolSupport.h"
 
 namespace
@@ -39,17 +30,22 @@ constexpr int kBinary = O_BINARY; ///< Windows: lines end in "\n" alone, as ever
 constexpr int kBinary = 0;
 #endif
 
-/// The game's frame step with the keyboard held still, so that the one key state the car
-/// read is what is written.
-class CRecordStep : public IFrameStep
+constexpr const char* kHelp =
+    "Plays the game and writes every step's keys and the car's state hash to FILE, which\n"
+    "car_trace and car_play replay exactly. An existing FILE is kept unless --force is given.\n"
+    "Exit status: 0 done, 1 the file cannot be created or written, or the game cannot start,\n"
+    "2 a bad command line.\n";
+
+/// The recording's file, flushed once a second, so that a killed recorder loses at most
+/// its last second.
+class CFileSink : public IDriveSink
 {
 public:
-    explicit CRecordStep(FILE* out) : m_out(out) {}
+    explicit CFileSink(FILE* out) : m_out(out) {}
 
-    void Run() override
+    void Append(const std::string& line) override
     {
-        m_step.Run();
-        std::fputs(StepLine(m_step.KeysRead(), StateHash(*CGameScene::PlayerCar())).c_str(), m_out);
+        std::fputs(line.c_str(), m_out);
         std::fputc('\n', m_out);
         if (SecondsSince(m_lastFlush) >= kFlushEvery)
         {
@@ -59,7 +55,6 @@ public:
     }
 
 private:
-    CGameStep m_step{FrameStepOptions{.show = true, .stillKeyboard = true}};
     FILE* m_out;
     std::chrono::steady_clock::time_point m_lastFlush = std::chrono::steady_clock::now();
 };
@@ -69,12 +64,14 @@ private:
 int main(int argc, char* argv[])
 {
     bool force = false;
-    const char* path = nullptr;
-    if (!ReadFlagAndFile(argc, argv, "--force", force, path) || std::strcmp(path, "-") == 0)
-    {
-        std::fprintf(stderr, "usage: %s [--force] FILE\n", kName);
-        return 2;
-    }
+    CCommandLine commandLine(kName, {{"--force", nullptr, nullptr, [&](const char*) { return (force = true); }}},
+                             "FILE", "", kHelp);
+    const int status = commandLine.Read(argc, argv);
+    if (status >= 0)
+        return status;
+    const char* path = commandLine.Operand();
+    if (std::strcmp(path, "-") == 0)
+        return commandLine.UsageError();
 
     // Created before the window opens, so that a path that cannot be written fails first.
     // An existing file given with --force is emptied only once the game has started.
@@ -110,7 +107,9 @@ int main(int argc, char* argv[])
         std::fclose(out);
         return 1;
     }
-    CRecordStep step(out);
+    // The keyboard held still for the whole step: the one key state the car read is written.
+    CFileSink sink(out);
+    CRecordingStep step(sink, FrameStepOptions{.show = true, .stillKeyboard = true});
     RunFrameLoop(step);
     StopGame();
 

@@ -1,18 +1,5 @@
 // car_trace: drives the real car through the real engine and game scene, headless, from a
-// scripted keyboard on standard input, and prints the car's full state after every step.
-// For tests, tuning and bug reports. Run it from the folder that holds Data/Textures/Car.bmp.
-//
-//   car_trace [--frame FILE] [--frames DIR [--every N]] < script
-//
-// The script is a key script (tools/KeyScript.h): a line a step, '#' comments, '=' lines
-// that set car fields; a recorded one gives the car's state hash after each step, which is
-// checked: at the first that differs, car_trace stops with a line that names the script
-// line, the step and both hashes. --frame saves the last step's picture; --frames saves the picture
-// of every Nth step and of the last one as DIR/step-NNNNNN.bmp. Every step is the game's
-// own frame step, shown on a screen in memory when pictures are asked for: they are the
-// pictures the window shows. The trace's columns are defined in tools/Trace.cpp.
-// Exit status: 0 done, 1 a start-up or output failure, 2 a bad script or command line,
-// 3 the replay left the recording (a state hash differed).
+// key script on standard input, and prints the car's full state after every step (docs/tools.md).
 
 #include <allegro.h>
 #include <sys/stat.h>
@@ -20,13 +7,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "app/GameStep.h"
 #include "app/Startup.h"
 #include "engine/GameScene.h"
+#include "tools/CommandLine.h"
 #include "tools/KeyScript.h"
+#include "tools/Replay.h"
 #include "tools/ToolSupport.h"
 #include "tools/Trace.h"
 
@@ -34,6 +21,15 @@ namespace
 {
 
 constexpr const char* kName = "car_trace";
+
+constexpr const char* kHelp =
+    "Prints a header line of column names, then step 0 (the new car) and one line a step with\n"
+    "the car's whole state and its state hash; a recorded script's hashes are checked.\n"
+    "  --frame FILE     saves the last step's picture as BMP\n"
+    "  --frames DIR     saves every Nth step's picture (and the last) as DIR/step-NNNNNN.bmp\n"
+    "  --every N        N for --frames (default 1)\n"
+    "Exit status: 0 done, 1 a start-up or output failure, 2 a bad script or command line,\n"
+    "3 the replay left the recording (a state hash differed).\n";
 
 /// Tears the headless start-up down on every way out, bitmaps before the library.
 struct Session
@@ -53,12 +49,6 @@ bool SaveFrame(const std::string& folder, long step)
     return false;
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: %s [--frame FILE] [--frames DIR [--every N]] < script\n", kName);
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -67,23 +57,21 @@ int main(int argc, char* argv[])
     const char* framePath = nullptr;
     const char* framesFolder = nullptr;
     long every = 1;
-    for (int i = 1; i < argc; ++i)
-    {
-        if (std::strcmp(argv[i], "--frame") == 0 && i + 1 < argc)
-            framePath = argv[++i];
-        else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
-            framesFolder = argv[++i];
-        else if (std::strcmp(argv[i], "--every") == 0 && i + 1 < argc)
-        {
-            char* end = nullptr;
-            errno = 0;
-            every = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || errno == ERANGE || every < 1)
-                return Usage();
-        }
-        else
-            return Usage();
-    }
+    CCommandLine commandLine(
+        kName,
+        {{"--frame", "FILE", nullptr, [&](const char* v) { return (framePath = v), true; }},
+         {"--frames", "DIR", nullptr, [&](const char* v) { return (framesFolder = v), true; }},
+         {"--every", "N", "--frames",
+          [&](const char* v) {
+              char* end = nullptr;
+              errno = 0;
+              every = std::strtol(v, &end, 10);
+              return *end == '\0' && errno != ERANGE && every >= 1;
+          }}},
+        nullptr, " < script", kHelp);
+    const int status = commandLine.Read(argc, argv);
+    if (status >= 0)
+        return status;
     if (framesFolder != nullptr)
     {
         struct stat info;
@@ -96,47 +84,35 @@ int main(int argc, char* argv[])
 
     // Pictures are shown on a screen in memory only when they are asked for.
     const bool pictures = framePath != nullptr || framesFolder != nullptr;
-    if (!StartHeadless(kName, pictures ? HeadlessScreen::kMemory : HeadlessScreen::kNone))
+    if (!StartGame(kName, pictures ? StartMode::kHeadlessScreen : StartMode::kHeadless))
         return 1;
     Session session;
-    CPlayerCar& car = *CGameScene::PlayerCar();
-    CGameStep step(FrameStepOptions{.show = pictures});
+    const CPlayerCar& car = *CGameScene::PlayerCar();
 
     std::printf("%s\n", TraceHeader().c_str());
     PrintTraceLine(stdout, 0, car);
 
     CKeyScriptReader reader(stdin);
-    ScriptLine line;
-    long steps = 0;
+    CReplay replay(reader, FrameStepOptions{.show = pictures});
     bool lastSaved = true;
-    std::string diverged;
-    while (reader.Next(line))
+    while (replay.Forward())
     {
-        if (!line.isStep)
-        {
-            ApplySettings(line, car);
-            continue;
-        }
-        step.RunHolding(line.keys);
-        ++steps;
-        const uint64_t reached = PrintTraceLine(stdout, steps, car);
+        PrintTraceLine(stdout, replay.Step(), car);
         lastSaved = false;
-        if (framesFolder != nullptr && steps % every == 0)
+        if (framesFolder != nullptr && replay.Step() % every == 0)
         {
-            if (!SaveFrame(framesFolder, steps))
+            if (!SaveFrame(framesFolder, replay.Step()))
                 return 1;
             lastSaved = true;
         }
-        diverged = StateHashMismatch(line, steps, reached);
-        if (!diverged.empty())
-            break; // the pictures below are of the step where the replay parted
+        // Past the step where the replay parted, the pictures below are of that step.
     }
-    if (!reader.Error().empty() && diverged.empty())
+    if (!reader.Error().empty() && replay.Divergence().empty())
     {
         std::fprintf(stderr, "%s: %s\n", kName, reader.Error().c_str());
         return 2;
     }
-    if (framesFolder != nullptr && !lastSaved && !SaveFrame(framesFolder, steps))
+    if (framesFolder != nullptr && !lastSaved && !SaveFrame(framesFolder, replay.Step()))
         return 1;
     // With no step at all the screen is still black, as the window is before the first.
     if (framePath != nullptr && save_bmp(framePath, screen, nullptr) != 0)
@@ -146,9 +122,9 @@ int main(int argc, char* argv[])
     }
     if (std::fflush(stdout) != 0)
         return 1;
-    if (!diverged.empty())
+    if (!replay.Divergence().empty())
     {
-        std::fprintf(stderr, "%s: %s\n", kName, diverged.c_str());
+        std::fprintf(stderr, "%s: %s\n", kName, replay.Divergence().c_str());
         return kStatusDiverged;
     }
     return 0;

@@ -12,22 +12,24 @@ const kGap = 8, kHelpWidth = 300;
 
 // --- One input path. ---
 
-/// The keys the game uses, by KeyboardEvent.code: the keyboard's, the pads' and the
-/// gamepad's words for them.
-const kGameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', 'Space', 'Escape'];
-const holders = new Map(kGameKeys.map((code) => [code, new Set()]));
+/// The game's keys by the game's names for them (the driving keys' letters in key scripts,
+/// and Escape), and the keyboard's KeyboardEvent.code for each: the page's one table of
+/// key codes. The pads (data-key) and the gamepad name the game's keys too.
+const kKeyboard = { ArrowUp: 'U', ArrowDown: 'D', ArrowLeft: 'L', ArrowRight: 'R', Space: 'S', Escape: 'Escape' };
+const kGameKeys = Object.values(kKeyboard);
+const holders = new Map(kGameKeys.map((name) => [name, new Set()]));
 
-/// Source `source` ('keyboard', 'touch', 'gamepad') takes (down) or lets go of key `code`.
+/// Source `source` ('keyboard', 'touch', 'gamepad') takes (down) or lets go of key `name`.
 /// holders holds who holds each key; the game hears a change only when the set turns
 /// empty or stops being empty, so one source letting go leaves a key another still holds.
-function hold(code, source, down) {
-  const who = holders.get(code);
+function hold(name, source, down) {
+  const who = holders.get(name);
   const was = who.size > 0;
   if (down) who.add(source); else who.delete(source);
   if (was === who.size > 0) return;
-  for (const pad of document.querySelectorAll(`.pads button[data-key="${code}"]`))
+  for (const pad of document.querySelectorAll(`.pads button[data-key="${name}"]`))
     pad.classList.toggle('held', who.size > 0);
-  if (Module.calledRun) Module.ccall('emsc_key', 'number', ['string', 'number'], [code, who.size > 0]);
+  if (Module.calledRun) Module.ccall('racer_key', 'boolean', ['string', 'boolean'], [name, who.size > 0]);
 }
 
 /// Every source lets go of every key: the page hears no key-up once it has lost the focus.
@@ -38,9 +40,10 @@ function releaseAll() {
 
 // The keyboard. The game's keys do nothing else: no scrolling.
 function onKey(event) {
-  if (!holders.has(event.code)) return;
+  const name = kKeyboard[event.code];
+  if (!name) return;
   event.preventDefault();
-  if (!event.repeat) hold(event.code, 'keyboard', event.type === 'keydown');
+  if (!event.repeat) hold(name, 'keyboard', event.type === 'keydown');
 }
 window.addEventListener('keydown', onKey);
 window.addEventListener('keyup', onKey);
@@ -59,7 +62,7 @@ function onTouch(event) {
     const pad = document.elementFromPoint(touch.clientX, touch.clientY)?.closest('.pads button');
     if (pad) under.add(pad.dataset.key);
   }
-  for (const code of kGameKeys) hold(code, 'touch', under.has(code));
+  for (const name of kGameKeys) hold(name, 'touch', under.has(name));
   if (game.contains(event.target) && event.cancelable) event.preventDefault();
 }
 for (const type of ['touchstart', 'touchmove', 'touchend', 'touchcancel'])
@@ -73,13 +76,13 @@ function pollGamepads() {
   for (const pad of navigator.getGamepads ? navigator.getGamepads() : []) {
     if (!pad || !pad.connected) continue;
     const pressed = (i) => pad.buttons[i] && (pad.buttons[i].pressed || pad.buttons[i].value > kDeadZone);
-    if (pad.axes[0] < -kDeadZone || pressed(14)) wanted.add('ArrowLeft');
-    if (pad.axes[0] > kDeadZone || pressed(15)) wanted.add('ArrowRight');
-    if (pressed(7) || pressed(0)) wanted.add('ArrowUp');   // right trigger, A
-    if (pressed(6) || pressed(1)) wanted.add('ArrowDown'); // left trigger, B
-    if (pressed(2) || pressed(5)) wanted.add('Space');     // X, right shoulder
+    if (pad.axes[0] < -kDeadZone || pressed(14)) wanted.add('L');
+    if (pad.axes[0] > kDeadZone || pressed(15)) wanted.add('R');
+    if (pressed(7) || pressed(0)) wanted.add('U'); // right trigger, A
+    if (pressed(6) || pressed(1)) wanted.add('D'); // left trigger, B
+    if (pressed(2) || pressed(5)) wanted.add('S'); // X, right shoulder
   }
-  for (const code of kGameKeys) if (code !== 'Escape') hold(code, 'gamepad', wanted.has(code));
+  for (const name of kGameKeys) if (name !== 'Escape') hold(name, 'gamepad', wanted.has(name));
 }
 
 // --- The canvas fitted to the screen. ---

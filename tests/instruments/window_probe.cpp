@@ -27,7 +27,7 @@
 #include <cstring>
 #include <vector>
 
-#include "art/Bmp24.h"
+#include "art/Bmp.h"
 
 namespace
 {

@@ -18,36 +18,15 @@
 #include <vector>
 
 #include "actors/PlayerCar.h"
-#include "app/DrivingKeys.h"
-#include "app/FrameLoop.h"
 #include "app/GameStep.h"
 #include "app/Startup.h"
+#include "bench/Workloads.h"
 #include "engine/GameScene.h"
 #include "shared/Globals.h"
 
 namespace
 {
-
 constexpr int kSteps = 1000;
-
-/// The keys of step i of the fixed drive: away, turns both ways at speed, handbrake, reverse.
-void HoldDriveKeys(int i)
-{
-    static const uint8_t kPhases[] = {kKeyUp, kKeyUp | kKeyRight, kKeyUp | kKeyRight | kKeySpace,
-                                      kKeyUp | kKeyLeft, kKeySpace, kKeyDown, kKeyDown | kKeyLeft, 0};
-    HoldKeys(kPhases[(i / 125) % 8]);
-}
-
-/// The car back in the middle whenever it nears an edge, so each step draws all of it.
-void KeepCarInView(CPlayerCar& car)
-{
-    if (car.m_position.x < 200 || car.m_position.x > 640 || car.m_position.y < 200 || car.m_position.y > 440)
-    {
-        car.m_position.x = 420;
-        car.m_position.y = 320;
-    }
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -58,7 +37,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: racer_workload car_step|frame_step|memcpy_frame\n");
         return 2;
     }
-    if (!StartHeadless("racer_workload", HeadlessScreen::kMemory))
+    if (!StartGame("racer_workload", StartMode::kHeadlessScreen))
         return 1;
     CPlayerCar& car = *CGameScene::PlayerCar();
     std::vector<unsigned char> from(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4, 1), to(from.size());
@@ -68,11 +47,7 @@ int main(int argc, char* argv[])
     {
         CALLGRIND_TOGGLE_COLLECT;
         for (int i = 0; i < kSteps; ++i)
-        {
-            HoldDriveKeys(i);
-            car.Update();
-            KeepCarInView(car);
-        }
+            CarStep(car, i);
         CALLGRIND_TOGGLE_COLLECT;
     }
     else if (workload == "frame_step")
@@ -80,12 +55,7 @@ int main(int argc, char* argv[])
         CGameStep step;
         CALLGRIND_TOGGLE_COLLECT;
         for (int i = 0; i < kSteps; ++i)
-        {
-            HoldDriveKeys(i);
-            g_ticks.store(1);
-            RunOwedSteps(step);
-            KeepCarInView(car);
-        }
+            FrameStep(car, step, i);
         CALLGRIND_TOGGLE_COLLECT;
     }
     else

@@ -27,9 +27,9 @@ AL_VAR(GFX_DRIVER, gfx_emscripten);
    extern "C" {
 #endif
 
-/* Presses (down true) or releases the key of KeyboardEvent.code `code`, as the page's
- * one input path asks; false for a key the game does not use or without a keyboard. */
-AL_FUNC(int, emsc_key, (const char *code, int down));
+/* Presses (down true) or releases the key of scancode `scancode` (typing `ascii`), as the
+ * page's one input path asks; false without a keyboard. */
+AL_FUNC(int, emsc_key, (int scancode, int ascii, int down));
 
 /* Paints the screen to the page's canvas if a step has released it since the last paint;
  * called once an animation frame, after the steps owed. */

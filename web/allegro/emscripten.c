@@ -3,9 +3,9 @@
  *   timer      the browser's clock, emscripten_get_now(), turned into the library's ticks;
  *              at most five steps' worth a frame: time owed beyond that (a hidden tab, a
  *              device too slow for 60 steps a second) is dropped, not caught up;
- *   keyboard   `key` as the page holds it: the page calls emsc_key() when the first of
- *              its sources (keyboard, touch pads, gamepad) takes a key or the last one
- *              lets it go (web/page.js);
+ *   keyboard   `key` as the page holds it: the game calls emsc_key() when the first of
+ *              the page's sources (keyboard, touch pads, gamepad) takes a key or the last
+ *              one lets it go (web/page.js, web/main.cpp);
  *   mouse      a stub: the browser shows its own pointer, the library draws none;
  *   graphics   `screen` is a linear 32-bit bitmap in the module's memory laid out as the
  *              canvas takes it (R, G, B, A bytes, alpha opaque: a blit to the screen sets
@@ -16,7 +16,6 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include "allegro.h"
 #include "allegro/internal/aintern.h"
@@ -68,29 +67,15 @@ TIMER_DRIVER timer_emscripten = {
 
 /* --- keyboard --- */
 
-/* KeyboardEvent.code of the keys the game uses, with their ASCII. */
-static const struct { const char *code; int scancode; int ascii; } key_codes[] = {
-   { "ArrowUp", KEY_UP, 0 }, { "ArrowDown", KEY_DOWN, 0 },
-   { "ArrowLeft", KEY_LEFT, 0 }, { "ArrowRight", KEY_RIGHT, 0 },
-   { "Space", KEY_SPACE, ' ' }, { "Escape", KEY_ESC, 27 },
-};
-
-EMSCRIPTEN_KEEPALIVE int emsc_key(const char *code, int down)
+int emsc_key(int scancode, int ascii, int down)
 {
-   unsigned i;
-
-   if (!keyboard_driver)
+   if (!keyboard_driver || scancode <= 0 || scancode >= KEY_MAX)
       return FALSE;
-   for (i = 0; i < sizeof key_codes / sizeof key_codes[0]; i++) {
-      if (strcmp(code, key_codes[i].code) != 0)
-         continue;
-      if (down && !key[key_codes[i].scancode])
-         _handle_key_press(key_codes[i].ascii, key_codes[i].scancode);
-      else if (!down && key[key_codes[i].scancode])
-         _handle_key_release(key_codes[i].scancode);
-      return TRUE;
-   }
-   return FALSE;
+   if (down && !key[scancode])
+      _handle_key_press(ascii, scancode);
+   else if (!down && key[scancode])
+      _handle_key_release(scancode);
+   return TRUE;
 }
 
 static int keyboard_init(void)

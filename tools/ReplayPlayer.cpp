@@ -1,0 +1,161 @@
+#include "tools/ReplayPlayer.h"
+
+#include <allegro.h>
+
+#include <cstdio>
+#include <iterator>
+
+#include "app/FrameLoop.h"
+#include "shared/Globals.h"
+#include "tools/ToolSupport.h"
+
+namespace
+{
+
+/// A speed on offer: as --speed takes it, and in steps a second.
+struct SpeedChoice
+{
+    const char* times;
+    int stepsPerSecond;
+};
+/// A quarter of real time to four times, slowest first.
+constexpr SpeedChoice kSpeeds[] = {{"0.25", 15}, {"0.5", 30}, {"1", 60}, {"2", 120}, {"4", 240}};
+constexpr int kFastest = static_cast<int>(std::size(kSpeeds)) - 1;
+
+/// A key of the replay: its scancode or its character, and what it asks for.
+struct ReplayKey
+{
+    int scancode; ///< or 0
+    int ascii;    ///< or 0
+    ReplayCommand command;
+};
+constexpr ReplayKey kReplayKeys[] = {
+    {KEY_P, 0, ReplayCommand::kPause},          {KEY_N, 0, ReplayCommand::kForward},
+    {KEY_B, 0, ReplayCommand::kBack},           {KEY_HOME, 0, ReplayCommand::kRestart},
+    {0, '+', ReplayCommand::kFaster},           {0, '=', ReplayCommand::kFaster},
+    {KEY_PLUS_PAD, 0, ReplayCommand::kFaster},  {0, '-', ReplayCommand::kSlower},
+    {KEY_MINUS_PAD, 0, ReplayCommand::kSlower},
+};
+
+} // namespace
+
+const char* const kReplayKeysHelp =
+    "keys in the window:\n"
+    "  P          pause, and play on\n"
+    "  N          one step forward (paused)\n"
+    "  B          one step back (paused)\n"
+    "  Home       back to the start\n"
+    "  + and -    twice and half as fast (a quarter to four times real time)\n"
+    "  Escape     quit (so does the window's close button)\n";
+
+const std::vector<std::string>& CReplayPlayer::Speeds()
+{
+    static const std::vector<std::string> speeds = [] {
+        std::vector<std::string> times;
+        for (const SpeedChoice& s : kSpeeds)
+            times.push_back(s.times);
+        return times;
+    }();
+    return speeds;
+}
+
+CReplayPlayer::CReplayPlayer(const std::vector<ScriptLine>& script, const FrameStepOptions& options, int speed,
+                             long pauseAt, std::function<void(const std::string&)> onDivergence)
+    : m_replay(script, options), m_pauseAt(pauseAt), m_onDivergence(std::move(onDivergence))
+{
+    SetSpeed(speed);
+}
+
+void CReplayPlayer::Run()
+{
+    TakeKeys();
+    if (m_paused && m_forward == 0)
+        return;
+    if (m_forward > 0)
+        --m_forward;
+    const int owed = g_ticks.load();
+    if (m_replay.Forward())
+    {
+        m_mostOwed = owed > m_mostOwed ? owed : m_mostOwed;
+        ++m_steps;
+        m_playedSeconds = SecondsSince(m_start) - m_pausedSeconds;
+        if (m_replay.Step() == m_pauseAt)
+            Pause(true);
+    }
+    else
+        m_atEnd = true;
+    if (!m_replay.Divergence().empty() && !m_told)
+    {
+        // The picture of the step where the replay parted stays on the screen.
+        m_told = true;
+        m_onDivergence(m_replay.Divergence());
+    }
+}
+
+void CReplayPlayer::Command(ReplayCommand command)
+{
+    switch (command)
+    {
+    case ReplayCommand::kPause:
+        Pause(!m_paused);
+        break;
+    case ReplayCommand::kForward:
+        if (m_paused)
+            ++m_forward;
+        break;
+    case ReplayCommand::kBack:
+        if (m_paused && m_replay.Back())
+            m_atEnd = false;
+        break;
+    case ReplayCommand::kRestart:
+        m_replay.Restart();
+        m_atEnd = false;
+        break;
+    case ReplayCommand::kFaster:
+        SetSpeed(m_speed + 1);
+        break;
+    case ReplayCommand::kSlower:
+        SetSpeed(m_speed - 1);
+        break;
+    }
+}
+
+std::string CReplayPlayer::Pacing() const
+{
+    char line[160];
+    const double rate = m_playedSeconds > 0 ? m_steps / m_playedSeconds : 0.0;
+    std::snprintf(line, sizeof line, "%ld steps in %.2f s, %.2f steps/s, at most %d ticks owed", m_steps,
+                  m_playedSeconds, rate, m_mostOwed);
+    return line;
+}
+
+void CReplayPlayer::TakeKeys()
+{
+    while (keypressed())
+    {
+        const int pressed = readkey();
+        for (const ReplayKey& k : kReplayKeys)
+            if ((k.scancode != 0 && k.scancode == pressed >> 8) || (k.ascii != 0 && k.ascii == (pressed & 0xff)))
+            {
+                Command(k.command);
+                break;
+            }
+    }
+}
+
+void CReplayPlayer::Pause(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    if (m_paused)
+        m_pausedAt = std::chrono::steady_clock::now();
+    else
+        m_pausedSeconds += SecondsSince(m_pausedAt);
+}
+
+void CReplayPlayer::SetSpeed(int speed)
+{
+    m_speed = speed < 0 ? 0 : speed > kFastest ? kFastest : speed;
+    install_int_ex(TickHandler, BPS_TO_TIMER(kSpeeds[m_speed].stepsPerSecond));
+}

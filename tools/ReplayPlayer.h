@@ -1,0 +1,80 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/IFrameStep.h"
+#include "tools/Replay.h"
+
+/// What a player of a replay can ask for, from the keyboard or a button.
+enum class ReplayCommand
+{
+    kPause,   ///< pause, and play on
+    kForward, ///< one step forward (paused)
+    kBack,    ///< one step back (paused)
+    kRestart, ///< back to the start
+    kFaster,  ///< twice as fast, up to four times real time
+    kSlower,  ///< half as fast, down to a quarter of real time
+};
+
+/// A replay to study, one owed tick at a time: car_play's in the window, and the page's.
+/// Paused or playing at a quarter to four times real time (the library's timer ticks
+/// faster or slower; each step is still one exact step), a step at a time forward or back,
+/// from the start again.
+class CReplayPlayer : public IFrameStep
+{
+public:
+    /// The speeds on offer, as --speed takes them: "0.25" "0.5" "1" "2" "4".
+    static const std::vector<std::string>& Speeds();
+
+    /// Plays `script` (which must outlive the player) from the new car, at Speeds()[speed];
+    /// pauses once step `pauseAt` is shown (-1: never). `onDivergence` hears the message
+    /// of the first state hash that differs, once, when that step is shown.
+    CReplayPlayer(const std::vector<ScriptLine>& script, const FrameStepOptions& options, int speed,
+                  long pauseAt, std::function<void(const std::string&)> onDivergence);
+
+    /// The commands waiting in the keyboard buffer (car_play's keys, ReplayKeysHelp), then
+    /// at most one step; every other key is dropped from the buffer.
+    void Run() override;
+
+    /// Carries out one command.
+    void Command(ReplayCommand command);
+
+    /// Whether the last step of the script, or the step where the replay parted, is shown.
+    bool AtEnd() const { return m_atEnd; }
+
+    bool Paused() const { return m_paused; }
+    long Step() const { return m_replay.Step(); }
+    const std::string& Divergence() const { return m_replay.Divergence(); }
+    /// The speed, an index into Speeds().
+    int Speed() const { return m_speed; }
+
+    /// "600 steps in 10.00 s, 60.00 steps/s, at most 2 ticks owed": the steps played
+    /// forward, the time they took with paused time left out, the most ticks owed at a step.
+    std::string Pacing() const;
+
+private:
+    void TakeKeys();
+    void Pause(bool paused);
+    void SetSpeed(int speed);
+
+    CReplay m_replay;
+    long m_pauseAt;
+    std::function<void(const std::string&)> m_onDivergence;
+    int m_speed = 0;
+    bool m_paused = false;
+    bool m_atEnd = false;
+    bool m_told = false; ///< the divergence was reported
+    int m_forward = 0;   ///< single steps asked for while paused
+    long m_steps = 0;
+    int m_mostOwed = 0;
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point m_pausedAt;
+    double m_pausedSeconds = 0.0;
+    double m_playedSeconds = 0.0;
+};
+
+/// The keys of a replay, as car_play --help lists them.
+extern const char* const kReplayKeysHelp;
