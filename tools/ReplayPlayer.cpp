@@ -22,19 +22,21 @@ struct SpeedChoice
 constexpr SpeedChoice kSpeeds[] = {{"0.25", 15}, {"0.5", 30}, {"1", 60}, {"2", 120}, {"4", 240}};
 constexpr int kFastest = static_cast<int>(std::size(kSpeeds)) - 1;
 
-/// A key of the replay: its scancode or its character, and what it asks for.
+/// A key of the replay: its name (as the page names it), its scancode or its character, and
+/// what it asks for.
 struct ReplayKey
 {
+    const char* name;
     int scancode; ///< or 0
     int ascii;    ///< or 0
     ReplayCommand command;
 };
 constexpr ReplayKey kReplayKeys[] = {
-    {KEY_P, 0, ReplayCommand::kPause},          {KEY_N, 0, ReplayCommand::kForward},
-    {KEY_B, 0, ReplayCommand::kBack},           {KEY_HOME, 0, ReplayCommand::kRestart},
-    {0, '+', ReplayCommand::kFaster},           {0, '=', ReplayCommand::kFaster},
-    {KEY_PLUS_PAD, 0, ReplayCommand::kFaster},  {0, '-', ReplayCommand::kSlower},
-    {KEY_MINUS_PAD, 0, ReplayCommand::kSlower},
+    {"P", KEY_P, 0, ReplayCommand::kPause},           {"N", KEY_N, 0, ReplayCommand::kForward},
+    {"B", KEY_B, 0, ReplayCommand::kBack},            {"Home", KEY_HOME, 0, ReplayCommand::kRestart},
+    {"+", 0, '+', ReplayCommand::kFaster},            {"=", 0, '=', ReplayCommand::kFaster},
+    {"+", KEY_PLUS_PAD, 0, ReplayCommand::kFaster},   {"-", 0, '-', ReplayCommand::kSlower},
+    {"-", KEY_MINUS_PAD, 0, ReplayCommand::kSlower},
 };
 
 } // namespace
@@ -90,6 +92,17 @@ void CReplayPlayer::Run()
         m_told = true;
         m_onDivergence(m_replay.Divergence());
     }
+}
+
+bool CReplayPlayer::CommandNamed(const std::string& name)
+{
+    for (const ReplayKey& k : kReplayKeys)
+        if (name == k.name)
+        {
+            Command(k.command);
+            return true;
+        }
+    return false;
 }
 
 void CReplayPlayer::Command(ReplayCommand command)

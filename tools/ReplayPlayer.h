@@ -42,6 +42,10 @@ public:
     /// Carries out one command.
     void Command(ReplayCommand command);
 
+    /// Carries out the command of the key named `name` ("P" "N" "B" "Home" "+" "-", as
+    /// ReplayKeysHelp lists them); false for a name of no command.
+    bool CommandNamed(const std::string& name);
+
     /// Whether the last step of the script, or the step where the replay parted, is shown.
     bool AtEnd() const { return m_atEnd; }
 

@@ -1,7 +1,7 @@
 // The page around the game (index.html): the canvas fitted to the screen, one input path
-// for the keyboard, the touch pads and a gamepad, fullscreen, another drive once one has
-// ended, and the service worker that keeps the page for offline play. The game itself
-// (racer.js) reads the keys the input path holds and paints the canvas.
+// for the keyboard, the touch pads and a gamepad, fullscreen, another drive, drives watched
+// and shared as links, and the service worker that keeps the page for offline play. The
+// game itself (racer.js) reads the keys the input path holds and paints the canvas.
 'use strict';
 
 const canvas = document.getElementById('screen');
@@ -12,11 +12,14 @@ const kGap = 8, kHelpWidth = 300;
 
 // --- One input path. ---
 
-/// The game's keys by the game's names for them (the driving keys' letters in key scripts,
-/// and Escape), and the keyboard's KeyboardEvent.code for each: the page's one table of
-/// key codes. The pads (data-key) and the gamepad name the game's keys too.
-const kKeyboard = { ArrowUp: 'U', ArrowDown: 'D', ArrowLeft: 'L', ArrowRight: 'R', Space: 'S', Escape: 'Escape' };
-const kGameKeys = Object.values(kKeyboard);
+/// The page's one table of key codes: each KeyboardEvent.code the page takes, and the game's
+/// name for its key: the keys held (the driving keys' letters in key scripts, and Escape),
+/// which the pads (data-key) and the gamepad name too, and the keys of a watched drive's
+/// replay, car_play's, which the game names the same.
+const kKeyboard = { ArrowUp: 'U', ArrowDown: 'D', ArrowLeft: 'L', ArrowRight: 'R', Space: 'S', Escape: 'Escape',
+                    KeyP: 'P', KeyN: 'N', KeyB: 'B', Home: 'Home', Equal: '+', NumpadAdd: '+', Minus: '-',
+                    NumpadSubtract: '-' };
+const kGameKeys = ['U', 'D', 'L', 'R', 'S', 'Escape'];
 const holders = new Map(kGameKeys.map((name) => [name, new Set()]));
 
 /// Source `source` ('keyboard', 'touch', 'gamepad') takes (down) or lets go of key `name`.
@@ -42,6 +45,12 @@ function releaseAll() {
 function onKey(event) {
   const name = kKeyboard[event.code];
   if (!name) return;
+  if (!holders.has(name)) { // a replay's key: only while a drive is watched
+    if (!state.watching) return;
+    event.preventDefault();
+    if (event.type === 'keydown') replay(name);
+    return;
+  }
   event.preventDefault();
   if (!event.repeat) hold(name, 'keyboard', event.type === 'keydown');
 }
@@ -142,6 +151,7 @@ if (document.fullscreenEnabled) {
 const again = document.getElementById('again');
 again.addEventListener('click', () => {
   releaseAll();
+  if (location.hash) history.replaceState(null, '', location.pathname + location.search);
   if (Module._racer_drive_again()) {
     again.hidden = true;
     statusLine.textContent = '';
@@ -154,19 +164,87 @@ document.getElementById('save').addEventListener('click', function () {
   this.href = URL.createObjectURL(new Blob([drive], { type: 'text/plain' }));
 });
 
+// --- Watching a drive: a key script opened or dropped, or a link's. ---
+
+let state = { watching: false }; // the game's own account (racer_state), read every frame
+let shown = '';
+const replayBar = document.getElementById('replay');
+
+/// Says `said` on the status line when the game refused a drive, and plays it otherwise.
+function watched(said) {
+  if (said) { statusLine.textContent = said; return; }
+  releaseAll();
+  again.hidden = false;
+  canvas.focus();
+}
+function watch(name, text) {
+  watched(Module.ccall('racer_watch', 'string', ['string', 'string'], [name, text]));
+}
+function watchLink() {
+  if (Module.calledRun && location.hash.startsWith('#drive='))
+    watched(Module.ccall('racer_watch_link', 'string', ['string'], [location.hash.slice(1)]));
+}
+function replay(command) { Module.ccall('racer_replay', 'boolean', ['string'], [command]); }
+window.addEventListener('hashchange', watchLink);
+
+document.getElementById('open').addEventListener('change', async function () {
+  if (this.files[0]) watch(this.files[0].name, await this.files[0].text());
+  this.value = '';
+});
+document.addEventListener('dragover', (event) => event.preventDefault());
+document.addEventListener('drop', async (event) => {
+  event.preventDefault();
+  const file = event.dataTransfer.files[0];
+  if (file) watch(file.name, await file.text());
+});
+for (const button of replayBar.querySelectorAll('button'))
+  button.addEventListener('click', () => { replay(button.dataset.command); canvas.focus(); });
+
+/// The status line while a drive is watched, from the game's own account of it.
+function showState() {
+  const json = Module.UTF8ToString(Module._racer_state());
+  if (json === shown) return;
+  shown = json;
+  state = JSON.parse(json);
+  replayBar.hidden = !state.watching || state.ended;
+  if (!state.watching || state.ended) return;
+  const where = state.atEnd ? 'the end' : state.paused ? 'paused' : `${state.speed}× real time`;
+  statusLine.textContent = state.divergence ||
+    `Watching ${state.name}: step ${state.step} of ${state.steps}, ${where}.`;
+}
+
+// --- Sharing the drive on the screen as a link: nothing of it goes to a server. ---
+
+const linkField = document.getElementById('link');
+document.getElementById('share').addEventListener('click', async () => {
+  const fragment = Module.UTF8ToString(Module._racer_share());
+  const url = `${location.href.split('#')[0]}#${fragment}`;
+  linkField.value = url;
+  linkField.hidden = false;
+  try {
+    if (navigator.share) await navigator.share({ title: 'A drive in racer', url });
+    else await navigator.clipboard.writeText(url);
+  } catch (e) { /* not shared or copied: the link stands in the field */ }
+});
+
 // The keys reach the game only while the page has the focus: take it, and take it back on
 // a click.
 canvas.addEventListener('click', () => canvas.focus());
 
 var Module = {
   canvas,
-  preMainLoop: pollGamepads,
+  preMainLoop() {
+    pollGamepads();
+    showState();
+  },
   onRuntimeInitialized() {
     canvas.focus();
     statusLine.textContent = '';
+    setTimeout(watchLink); // once the game's main has started its drive
   },
   onGameOver() {
     releaseAll();
+    showState();
     statusLine.textContent = 'The game has ended.';
     again.hidden = false;
   },

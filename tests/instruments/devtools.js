@@ -87,6 +87,10 @@ class Page {
     return this.browser.send(method, params, this.sessionId);
   }
 
+  close() {
+    return this.browser.send('Target.closeTarget', { targetId: this.targetId });
+  }
+
   async evaluate(expression) {
     const result = await this.send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
     if (result.exceptionDetails) throw new Error(`${expression}: ${result.exceptionDetails.text}`);
@@ -97,7 +101,8 @@ class Page {
   async key(type, code) {
     const keys = {
       ArrowUp: ['ArrowUp', 38], ArrowRight: ['ArrowRight', 39], ArrowLeft: ['ArrowLeft', 37],
-      ArrowDown: ['ArrowDown', 40], Space: [' ', 32], Escape: ['Escape', 27],
+      ArrowDown: ['ArrowDown', 40], Space: [' ', 32], Escape: ['Escape', 27], KeyP: ['p', 80],
+      KeyN: ['n', 78], KeyB: ['b', 66],
     };
     const [keyName, keyCode] = keys[code];
     await this.send('Input.dispatchKeyEvent', {
@@ -127,7 +132,8 @@ class Page {
   }
 }
 
-/// The canvas's pixels and, in the same instant, the page's step count and recording.
+/// The canvas's pixels and, in the same instant, the page's step count, its recording and
+/// the recording as a link.
 const kSnapshot = `(() => {
   const c = document.getElementById('screen');
   const rgba = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
@@ -135,7 +141,8 @@ const kSnapshot = `(() => {
   for (let i = 0; i < rgba.length; i += 8192)
     text += String.fromCharCode.apply(null, rgba.subarray(i, i + 8192));
   return { w: c.width, h: c.height, pixels: btoa(text), steps: Module._racer_steps(),
-           drive: Module.UTF8ToString(Module._racer_drive()) };
+           drive: Module.UTF8ToString(Module._racer_drive()),
+           link: location.href.split('#')[0] + '#' + Module.UTF8ToString(Module._racer_share()) };
 })()`;
 
 /// Writes RGBA pixels as an uncompressed 24-bit BMP, rows bottom-up, as car_trace does.

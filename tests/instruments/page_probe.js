@@ -1,36 +1,22 @@
-// page_probe: drives the game's page in Debian's headless Chromium for tests/web_test.sh
-// (through devtools.js) and writes what it saw into a folder for the test to check:
-//   size.txt         the canvas's width and height
-//   rest.bmp         the canvas with the car at rest, as a 24-bit BMP like car_trace's
-//   up.bmp           the canvas after ArrowUp was held for a second
-//   rates.txt        the page's own steps per second over 10 s, one measure a line
-//   blur.keys        the recording after a key was held while the page lost the focus;
-//                    blur.txt the step at which it lost it
-//   screens.txt      for a laptop's 1366 x 657 and a phone's 844 x 390 and 390 x 844
-//                    (touched, so its pads show): where the canvas is, whether it and the
-//                    pads lie wholly on the screen with nothing over the canvas, and
-//                    whether the page can scroll
-//   touch.txt        the keys of a drive on the pads with several fingers, one lifted, one
-//                    slid to the next pad (each run of steps with the same keys once), and
-//                    how far a swipe on the canvas scrolled the page
-//   gamepad.txt      the same for a drive on a stubbed gamepad, the keyboard joining in
-//   drive.keys, drive.bmp   then: the page's own recording of the whole drive and its
-//                    canvas, taken in the same instant
-//   installability.txt   Chromium's installability errors for the page, as JSON
-//   offline.txt      after a reload with the web server gone: steps run, steps with Up,
-//                    whether the service worker answered
-//   ended.txt        the page's words once Escape was pressed
-//   again.bmp        the canvas once "Drive again" started a new drive
+// page_probe: drives the game's page in a browser engine for tests/web_test.sh and writes
+// what it saw into a folder for the test to check (each file below). In every engine:
+// size.txt, rest.bmp, up.bmp, drive.keys with drive.bmp (the page's own recording and its
+// canvas at one instant), link.txt (the drive shared as a link), linked.txt (the game's
+// state once the link played in a new page), back.txt (then paused and a step back), tampered.txt (what a link with one key changed
+// said), bad.txt (what the page said of a bad script). In Chromium also: rates.txt,
+// blur.keys with blur.txt, screens.txt, touch.txt, gamepad.txt, installability.txt,
+// ended.txt, again.bmp and offline.txt (after a reload with the web server gone).
 //
-//   node page_probe.js URL OUT_FOLDER SERVER_PID   (exit status 1 if the page fails; the
-//                    server's process is ended for the offline reload)
+//   node page_probe.js ENGINE URL OUT_FOLDER [SERVER_PID]    (ENGINE: chromium, firefox or
+//                    webkit; exit status 1 if the page fails; Chromium ends the server)
 
 'use strict';
 const fs = require('fs');
 const path = require('path');
-const { Browser, Page, sleep, snapshot } = require('./devtools.js');
+const { snapshot } = require('./devtools.js');
+const { launch, sleep } = require('./browsers.js');
 
-const [url, out, serverPid] = process.argv.slice(2);
+const [engine, url, out, serverPid] = process.argv.slice(2);
 const kSteps = '(() => { try { return Module._racer_steps(); } catch (e) { return 0; } })()';
 
 /// Each run of steps with the same keys in the page's drive, from step `from` on, once.
@@ -66,42 +52,10 @@ async function screenReport(page, width, height, phone) {
   })()`);
 }
 
-async function main() {
-  const browser = new Browser();
-  const file = (name) => path.join(out, name);
-  const write = (name, text) => fs.writeFileSync(file(name), `${text}\n`);
-  try {
-    const page = await Page.open(browser, url);
-    await page.send('Runtime.enable');
-    // Ready once the game has run its first steps.
-    for (let i = 0; i < 100 && !(await page.evaluate(kSteps)); i++)
-      await sleep(100);
-    const size = await page.evaluate("(() => { const c = document.getElementById('screen'); return [c.width, c.height, document.activeElement === c]; })()");
-    write('size.txt', `${size[0]}x${size[1]} focused=${size[2]}`);
-
-    await sleep(500);
-    await snapshot(page, file('rest.bmp'));
-
-    await page.key('keyDown', 'ArrowUp');
-    await sleep(1000);
-    await page.key('keyUp', 'ArrowUp');
-    await snapshot(page, file('up.bmp'));
-
-    // A drive with turns, a slide and the handbrake.
-    await page.key('keyDown', 'ArrowUp');
-    await sleep(700);
-    await page.key('keyDown', 'ArrowRight');
-    await sleep(900);
-    await page.key('keyDown', 'Space');
-    await sleep(400);
-    await page.key('keyUp', 'Space');
-    await page.key('keyUp', 'ArrowRight');
-    await page.key('keyDown', 'ArrowLeft');
-    await sleep(600);
-    await page.key('keyUp', 'ArrowLeft');
-    await page.key('keyUp', 'ArrowUp');
-    await sleep(300);
-
+/// Chromium alone, in the middle of the drive: the page's rate, a key let go when the page
+/// loses the focus, a laptop's and a phone's screens, a drive on the touch pads and one on a
+/// stubbed gamepad with the keyboard joining in.
+async function phoneAndFocus(browser, page, write) {
     // The page's own count of steps over 10 s of its own clock, up to three times.
     const rates = [];
     for (let attempt = 0; attempt < 3; attempt++) {
@@ -118,14 +72,14 @@ async function main() {
     await page.key('keyDown', 'ArrowUp');
     await sleep(500);
     const blurredAt = await page.evaluate(kSteps);
-    const other = await browser.send('Target.createTarget', { url: 'about:blank' });
-    await browser.send('Target.activateTarget', { targetId: other.targetId });
+    const other = await browser.devtools.send('Target.createTarget', { url: 'about:blank' });
+    await browser.devtools.send('Target.activateTarget', { targetId: other.targetId });
     await sleep(800);
-    await browser.send('Target.activateTarget', { targetId: page.targetId });
+    await browser.devtools.send('Target.activateTarget', { targetId: page.targetId });
     await sleep(1500); // the hidden time is dropped, not caught up
     write('blur.txt', blurredAt);
     write('blur.keys', await page.evaluate(driveText));
-    await browser.send('Target.closeTarget', { targetId: other.targetId });
+    await browser.devtools.send('Target.closeTarget', { targetId: other.targetId });
     await page.key('keyUp', 'ArrowUp');
 
     // A laptop's screen, then a phone's both ways; the touch drive on the last.
@@ -176,10 +130,12 @@ async function main() {
     await sleep(300);
     write('gamepad.txt', keyRuns(await page.evaluate(driveText), from).replace(/^\. /, ''));
 
-    // The whole drive: recording and picture at one instant.
-    const drive = await snapshot(page, file('drive.bmp'));
-    fs.writeFileSync(file('drive.keys'), drive.drive);
+}
 
+/// Chromium alone, last: installability, Escape and another drive, and a reload offline.
+async function lastInChromium(browser, page, write, file) {
+  await browser.devtools.send('Target.activateTarget', { targetId: page.targetId }); // after the link's pages
+  await sleep(300);
     const { installabilityErrors } = await page.send('Page.getInstallabilityErrors');
     write('installability.txt', JSON.stringify(installabilityErrors));
 
@@ -213,6 +169,85 @@ async function main() {
     } catch (e) {
       write('offline.txt', 'no game on the page');
     }
+}
+
+async function main() {
+  const browser = await launch(engine);
+  const file = (name) => path.join(out, name);
+  const write = (name, text) => fs.writeFileSync(file(name), `${text}\n`);
+  const ready = async (page) => {
+    for (let i = 0; i < 100 && !(await page.evaluate(kSteps)); i++) await sleep(100);
+  };
+  const state = async (page) => JSON.parse(await page.evaluate('Module.UTF8ToString(Module._racer_state())'));
+  /// Waits up to 60 s for a watched drive to reach its end, and gives the game's state then.
+  const played = async (page) => {
+    let s = {};
+    for (let i = 0; i < 600 && !(s = await state(page)).atEnd; i++) await sleep(100);
+    return s;
+  };
+  try {
+    const page = await browser.open(url);
+    await ready(page);
+    const size = await page.evaluate("(() => { const c = document.getElementById('screen'); return [c.width, c.height, document.activeElement === c]; })()");
+    write('size.txt', `${size[0]}x${size[1]} focused=${size[2]}`);
+
+    await sleep(500);
+    await snapshot(page, file('rest.bmp'));
+
+    await page.key('keyDown', 'ArrowUp');
+    await sleep(1000);
+    await page.key('keyUp', 'ArrowUp');
+    await snapshot(page, file('up.bmp'));
+
+    // A drive with turns, a slide and the handbrake.
+    await page.key('keyDown', 'ArrowUp');
+    await sleep(700);
+    await page.key('keyDown', 'ArrowRight');
+    await sleep(900);
+    await page.key('keyDown', 'Space');
+    await sleep(400);
+    await page.key('keyUp', 'Space');
+    await page.key('keyUp', 'ArrowRight');
+    await page.key('keyDown', 'ArrowLeft');
+    await sleep(600);
+    await page.key('keyUp', 'ArrowLeft');
+    await page.key('keyUp', 'ArrowUp');
+    await sleep(300);
+
+    if (engine === 'chromium') await phoneAndFocus(browser, page, write);
+
+    // The whole drive: recording and picture at one instant; then as a link.
+    const drive = await snapshot(page, file('drive.bmp'));
+    fs.writeFileSync(file('drive.keys'), drive.drive);
+    const link = drive.link;
+    write('link.txt', link);
+
+    // The link in a new page plays the drive; with one key of its first run changed, the
+    // replay parts from it and says where.
+    const linked = await browser.open(link);
+    await ready(linked);
+    write('linked.txt', JSON.stringify(await played(linked)));
+    for (const code of ['KeyP', 'KeyB']) { // car_play's keys: pause, one step back
+      await linked.key('keyDown', code);
+      await linked.key('keyUp', code);
+    }
+    await sleep(300);
+    const back = await state(linked);
+    write('back.txt', `paused=${back.paused} ${back.step} of ${back.steps}`);
+    await linked.close();
+    const [address, data] = link.split('#drive=1.');
+    const bytes = Buffer.from(data.replace(/-/g, '+').replace(/_/g, '/'), 'base64');
+    bytes[0] ^= 1; // a run of steps opens with its keys: Up toggled
+    const tampered = await browser.open(`${address}#drive=1.${bytes.toString('base64url')}`);
+    await ready(tampered);
+    await played(tampered);
+    write('tampered.txt', await tampered.evaluate('document.getElementById("status").textContent'));
+    await tampered.close();
+
+    // A bad script is refused whole, with its line and why.
+    write('bad.txt', await page.evaluate("Module.ccall('racer_watch', 'string', ['string', 'string'], ['bad.keys', 'U\\nU\\nUQ\\n'])"));
+
+    if (engine === 'chromium') await lastInChromium(browser, page, write, file);
   } finally {
     await browser.close();
   }
