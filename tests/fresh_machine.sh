@@ -51,7 +51,8 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # A brand-new root in $work/$1: the cached bootstrap unpacked, the machine's apt sources,
-# empty package lists, the commit under test in /root/racer, and what a chroot needs.
+# name server and local certificate authorities, empty package lists, the commit under
+# test in /root/racer, and what a chroot needs.
 new_root() { # new_root NAME; sets root
     root=$work/$1
     mkdir -p "$root"
@@ -60,6 +61,10 @@ new_root() { # new_root NAME; sets root
     cp -a /etc/apt/sources.list.d/*.sources "$root"/etc/apt/sources.list.d/ 2>/dev/null
     [ -f /etc/apt/sources.list ] && cp /etc/apt/sources.list "$root"/etc/apt/
     cp /etc/resolv.conf "$root"/etc/resolv.conf
+    # The network's own certificate authorities, if it has any (a proxy that inspects TLS):
+    # ca-certificates takes them in when the root installs it.
+    mkdir -p "$root"/usr/local/share/ca-certificates
+    cp -a /usr/local/share/ca-certificates/. "$root"/usr/local/share/ca-certificates/ 2>/dev/null
     git clone -q "$project" "$root/root/racer" && git -C "$root/root/racer" checkout -q "$(git -C "$project" rev-parse HEAD)"
     mount -t proc proc "$root/proc"
     mount -t sysfs sysfs "$root/sys"
