@@ -70,6 +70,17 @@ fails() { # fails COMMAND [ARGS...]
     ! "$@"
 }
 
+# Runs COMMAND every 0.1 s until it succeeds or SECONDS have passed (then fails): the one
+# way a test waits for a state.
+within() { # within SECONDS COMMAND [ARGS...]
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
+}
+
 # Runs the command only when every VALUE is a whole number, so that a value a check could
 # not read fails that check (whose words show what was read) instead of upsetting `[`:
 #   check "the outline moved right (x $min)" numbers "$min" -- [ "$min" -gt 150 ]
@@ -176,17 +187,17 @@ window_state() { # window_state WINDOW
 # search fails outright when a window it meets goes away meanwhile, as Wine's short-lived
 # windows do.
 find_window() { # find_window NAME SECONDS
-    local deadline=$((SECONDS + $2)) id state
     window= window_seen="no window named $1"
-    while :; do
-        for id in $(xdotool search --name "^$1\$" 2>/dev/null); do
-            state=$(window_state "$id")
-            window_seen="window $id named $1: $state"
-            [ "$state" = "840x640 IsViewable" ] && { window=$id; return 0; }
-        done
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
+    within "$2" window_named "$1"
+}
+window_named() { # window_named NAME
+    local id state
+    for id in $(xdotool search --name "^$1\$" 2>/dev/null); do
+        state=$(window_state "$id")
+        window_seen="window $id named $1: $state"
+        [ "$state" = "840x640 IsViewable" ] && { window=$id; return 0; }
     done
+    return 1
 }
 
 # True when window $1 has the keyboard focus; otherwise `key_seen` says which has it.
@@ -204,13 +215,11 @@ focused() { # focused WINDOW
 # the root window meanwhile); fails, with `key_seen` saying where the focus is, when the
 # window does not keep it.
 focus_window() { # focus_window WINDOW
-    local deadline=$((SECONDS + 5))
-    while :; do
-        [ -n "$1" ] && timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null
-        focused "$1" && return 0
-        { [ -z "$1" ] || [ "$SECONDS" -ge "$deadline" ]; } && return 1
-        sleep 0.1
-    done
+    if [ -z "$1" ]; then focused ""; else within 5 take_focus "$1"; fi
+}
+take_focus() { # take_focus WINDOW
+    timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null
+    focused "$1"
 }
 
 # Holds key $2 for $3 seconds (default 0.2) in window $1, focused first. Fails, with
@@ -248,24 +257,22 @@ wait_exit() { # wait_exit PID [SECONDS]
 # window_probe, $probe) and saves that picture as $3 if given; fails when it shows none,
 # with `window_seen` saying what the probe read last.
 wait_for_car() { # wait_for_car WINDOW SECONDS [OUT.bmp]
-    local deadline=$((SECONDS + $2)) read
-    while :; do
-        read=$([ -n "$1" ] && "$probe" "$1" ${3:+--save "$3"} 2>&1)
-        window_seen="window ${1:-(none)} shows: ${read:-nothing}"
-        numbers "$(cut -d' ' -f3 <<<"$read")" -- [ "$(cut -d' ' -f3 <<<"$read")" -gt 0 ] && return 0
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
+    within "$2" shows_car "$1" "${3:-}"
+}
+shows_car() { # shows_car WINDOW [OUT.bmp]
+    local read
+    read=$([ -n "$1" ] && "$probe" "$1" ${2:+--save "$2"} 2>&1)
+    window_seen="window ${1:-(none)} shows: ${read:-nothing}"
+    numbers "$(cut -d' ' -f3 <<<"$read")" -- [ "$(cut -d' ' -f3 <<<"$read")" -gt 0 ]
 }
 
 # Waits up to $3 seconds for window $1 to show the picture $2, pixel for pixel (the last
 # one it read is left in $work/shown.bmp).
 wait_for_picture() { # wait_for_picture WINDOW PICTURE.bmp SECONDS
-    local deadline=$((SECONDS + $3))
-    until "$probe" "$1" --save "$work/shown.bmp" >/dev/null 2>&1 && same_pixels "$work/shown.bmp" "$2"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
+    within "$3" shows_picture "$1" "$2"
+}
+shows_picture() { # shows_picture WINDOW PICTURE.bmp
+    "$probe" "$1" --save "$work/shown.bmp" >/dev/null 2>&1 && same_pixels "$work/shown.bmp" "$2"
 }
 
 # Waits up to $2 seconds for window $1 to hold still: its readout the same in two reads

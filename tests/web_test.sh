@@ -32,7 +32,7 @@ served_as() { # served_as PATH
     python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1]).headers["Content-Type"])' \
         "http://127.0.0.1:$port/$1" 2>/dev/null
 }
-for _ in $(seq 50); do [ -n "$(served_as '')" ] && break; sleep 0.1; done
+within 5 served_as '' >/dev/null
 type=$(served_as racer.wasm)
 check "the .wasm is served as application/wasm (got ${type:-nothing})" [ "$type" = application/wasm ]
 printf '.\n' | "$linux/car_trace" --frame "$work/linux-rest.bmp" >/dev/null

@@ -152,15 +152,15 @@ find_window racer 20 && wait_for_car "$window" 10
 shown=$?
 check "the shortcut starts the game in its own folder (its window shows the car: $window_seen)" [ $shown = 0 ]
 press "$window" Escape
-for _ in $(seq 100); do game_running || break; sleep 0.1; done
+within 10 fails game_running
 check "Escape ends the game started from the shortcut ($key_seen$(game_running && echo "; 10 s on it still runs, its window $(window_state "$window")"))" \
     fails game_running
 # A game still running keeps its files: it is ended here, so that the uninstall is seen alone.
-game_running && pkill -9 -x racer.exe && for _ in $(seq 50); do game_running || break; sleep 0.1; done
+game_running && pkill -9 -x racer.exe && within 5 fails game_running
 
 wine "$installed/uninstall.exe" /S
 # The uninstaller runs a copy of itself from the temporary folder and returns at once.
-for _ in $(seq 100); do [ -e "$installed" ] || break; sleep 0.1; done
+within 10 test ! -e "$installed"
 check "the silent uninstall removes the game's folder" [ ! -e "$installed" ]
 check "and its shortcut" [ ! -e "$shortcut" ]
 check "and its entry in the list of installed programs" fails registered
