@@ -233,10 +233,8 @@ canvas.addEventListener('click', () => canvas.focus());
 
 var Module = {
   canvas,
-  preMainLoop() {
-    pollGamepads();
-    showState();
-  },
+  preMainLoop: pollGamepads,
+  postMainLoop: showState, // the state the frame's steps left, shown in the same task
   onRuntimeInitialized() {
     canvas.focus();
     statusLine.textContent = '';

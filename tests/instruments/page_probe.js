@@ -26,6 +26,15 @@ function keyRuns(drive, from) {
   return words.filter((word, i) => word !== words[i - 1]).join(' ');
 }
 const driveText = 'Module.UTF8ToString(Module._racer_drive())';
+const kState = 'JSON.parse(Module.UTF8ToString(Module._racer_state()))';
+const kStatus = 'document.getElementById("status").textContent';
+
+/// Waits up to `seconds` for `expression` to be true on the page, and gives its last value.
+async function until(page, expression, seconds) {
+  let value;
+  for (let i = 0; i < seconds * 10 && !(value = await page.evaluate(expression)); i++) await sleep(100);
+  return value;
+}
 
 /// Where the canvas lies on a `width` x `height` screen, and whether anything hides it.
 async function screenReport(page, width, height, phone) {
@@ -144,8 +153,8 @@ async function lastInChromium(browser, page, write, file) {
     await page.key('keyDown', 'Escape');
     await sleep(100);
     await page.key('keyUp', 'Escape');
-    await sleep(500);
-    write('ended.txt', await page.evaluate('document.getElementById("status").textContent'));
+    write('ended.txt', await until(page, `${kStatus}.includes('ended') && ${kStatus}`, 5) ||
+      await page.evaluate(kStatus));
     await page.evaluate("document.getElementById('again').click()");
     await sleep(700);
     await snapshot(page, file('again.bmp'));
@@ -157,8 +166,7 @@ async function lastInChromium(browser, page, write, file) {
     await sleep(300);
     await page.send('Page.reload');
     await sleep(500);
-    for (let i = 0; i < 100 && !(await page.evaluate(kSteps)); i++)
-      await sleep(100);
+    await until(page, kSteps, 10);
     await page.key('keyDown', 'ArrowUp');
     await sleep(700);
     await page.key('keyUp', 'ArrowUp');
@@ -175,15 +183,13 @@ async function main() {
   const browser = await launch(engine);
   const file = (name) => path.join(out, name);
   const write = (name, text) => fs.writeFileSync(file(name), `${text}\n`);
-  const ready = async (page) => {
-    for (let i = 0; i < 100 && !(await page.evaluate(kSteps)); i++) await sleep(100);
-  };
+  const ready = (page) => until(page, kSteps, 10);
+  // Parsed here, as the game wrote it: engines give an object's keys back in their own order.
   const state = async (page) => JSON.parse(await page.evaluate('Module.UTF8ToString(Module._racer_state())'));
   /// Waits up to 60 s for a watched drive to reach its end, and gives the game's state then.
   const played = async (page) => {
-    let s = {};
-    for (let i = 0; i < 600 && !(s = await state(page)).atEnd; i++) await sleep(100);
-    return s;
+    await until(page, `${kState}.atEnd`, 60);
+    return state(page);
   };
   try {
     const page = await browser.open(url);
@@ -231,7 +237,7 @@ async function main() {
       await linked.key('keyDown', code);
       await linked.key('keyUp', code);
     }
-    await sleep(300);
+    await until(linked, `(({ paused, step, steps }) => paused && step === steps - 1)(${kState})`, 5);
     const back = await state(linked);
     write('back.txt', `paused=${back.paused} ${back.step} of ${back.steps}`);
     await linked.close();
@@ -241,7 +247,8 @@ async function main() {
     const tampered = await browser.open(`${address}#drive=1.${bytes.toString('base64url')}`);
     await ready(tampered);
     await played(tampered);
-    write('tampered.txt', await tampered.evaluate('document.getElementById("status").textContent'));
+    write('tampered.txt', await until(tampered, `${kStatus}.startsWith('line') && ${kStatus}`, 5) ||
+      await tampered.evaluate(kStatus));
     await tampered.close();
 
     // A bad script is refused whole, with its line and why.
