@@ -108,15 +108,15 @@ finish() {
 
 # --- Traces and pictures ---
 
-# Checks, for every golden drive and the demo drive, that COMMAND (run here, with the script
+# Checks, for every golden drive (its key script, and its link where one is kept) and the demo drive, that COMMAND (run here, with the script
 # on standard input) prints the trace that Linux's car_trace ($linux, run from $project)
 # prints, byte for byte; with --frame, and saves the same last picture (--frame FILE).
 check_same_traces() { # check_same_traces WHAT [--frame] COMMAND...
     local what=$1 frame= keys name
     shift
     [ "$1" = --frame ] && { frame=1; shift; }
-    for keys in "$project"/tests/golden/*.keys "$project/docs/demo.keys"; do
-        name=$(basename "$keys" .keys)
+    for keys in "$project"/tests/golden/*.keys "$project"/tests/golden/*.link "$project/docs/demo.keys"; do
+        name=$(basename "$keys")
         (cd "$project" && "$linux/car_trace" ${frame:+--frame "$work/linux.bmp"} <"$keys" >"$work/linux.trace")
         run "$@" ${frame:+--frame "$work/other.bmp"} <"$keys"
         check "$what on $name: status $status, the trace of Linux byte for byte${frame:+ and its last picture} $(head -c 200 "$work/err")" \

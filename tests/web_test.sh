@@ -2,8 +2,10 @@
 # The browser build against the Linux build (docs/web.md): car_trace for node, then the page
 # served from 127.0.0.1 and driven by page_probe.js in WebKitGTK, Firefox ESR and Chromium:
 # in each, its start, its picture at rest, its keys, its recording replayed by Linux
-# car_trace, its drive as a link played in a new page and a tampered link refused where it
-# parts; in Chromium, which can emulate them, also the phone, touch, gamepad and offline.
+# car_trace, its drive as a link played in a new page and read by Linux car_trace, the
+# watch ended by Escape and another drive, a tampered drive's link stopped where it parts,
+# an altered link and a bad script refused; in Chromium, which can emulate them, also the
+# phone, touch, gamepad and offline.
 #
 #   web_test.sh WEB_BUILD LINUX_BUILD     (run from the project folder)
 set -u
@@ -58,12 +60,23 @@ for engine in webkit firefox chromium; do
     last=$(tail -n 1 "$page/drive.keys" | cut -d' ' -f2)
     check "$engine: the drive as a link ($(wc -c <"$page/link.txt") characters) plays in a new page to its last hash, $last ($(cat "$page/linked.txt" 2>/dev/null))" \
         grep -q "\"atEnd\":true.*\"divergence\":\"\".*\"hash\":\"$last\"" "$page/linked.txt"
+    run "$linux/car_trace" --script "$work/linked.keys" <"$page/link.txt"
+    "$linux/car_trace" <"$page/drive.keys" >"$work/drive.trace" 2>/dev/null
+    check "$engine: Linux car_trace reads the link as the page's recording, the same trace, and writes it as a key script that traces the same (status $status) $(cat "$work/err")" \
+        eval '[ $status = 0 ] && cmp -s "$work/out" "$work/drive.trace" && "$linux/car_trace" <"$work/linked.keys" 2>&1 | cmp -s - "$work/drive.trace"'
     read -r paused step of steps < <(cat "$page/back.txt" 2>/dev/null)
     check "$engine: there P pauses and B shows the step before the last ($paused $step $of $steps)" \
         numbers "$step" "$steps" -- [ "$paused" = paused=true -a "$step" = $((steps - 1)) ]
-    check "$engine: with one key of the link changed, the replay stops where it parts and names the step ($(cat "$page/tampered.txt" 2>/dev/null))" \
+    check "$engine: Escape ends the watch and the page says so: $(cat "$page/ended.txt" 2>/dev/null)" \
+        grep -q "The game has ended" "$page/ended.txt"
+    check "$engine: then every replay key reaches nothing, and Drive again drives: $(cat "$page/again.txt" 2>/dev/null)" \
+        grep -qx "ended=true watching=false errors=0 moved=true" "$page/again.txt"
+    check "$engine: Drive again starts at rest, as on Linux" same_pixels "$page/again.bmp" "$work/linux-rest.bmp"
+    check "$engine: the link of a dropped script with one key changed plays, and stops where it parts, naming the step ($(cat "$page/tampered.txt" 2>/dev/null))" \
         grep -qE '^line [0-9]+, step [0-9]+: the script holds state hash [0-9a-f]{16}, this build reached [0-9a-f]{16}$' "$page/tampered.txt"
-    check "$engine: a bad script is refused with its line and why ($(cat "$page/bad.txt" 2>/dev/null))" \
+    check "$engine: a link with a character changed is refused as altered, the page driving on ($(cat "$page/altered.txt" 2>/dev/null))" \
+        grep -qE '^the link is altered: .* \([0-9]+ steps on\)$' "$page/altered.txt"
+    check "$engine: a bad script dropped on the page is refused with its line and why ($(cat "$page/bad.txt" 2>/dev/null))" \
         grep -qx "bad.keys: line 3: unknown key 'Q'" "$page/bad.txt"
 done
 page=$work/chromium
@@ -92,8 +105,5 @@ check "Chromium finds the page installable (errors: $(cat "$page/installability.
     grep -qx '\[\]' "$page/installability.txt"
 check "with the server gone, a reload still drives ($(cat "$page/offline.txt"))" \
     grep -qE '^[1-9][0-9]* steps, keys .*U.*, worker=true$' "$page/offline.txt"
-check "Escape ends the game and the page says so: $(cat "$page/ended.txt")" \
-    grep -q "The game has ended" "$page/ended.txt"
-check "Drive again starts a new drive, at rest as on Linux" same_pixels "$page/again.bmp" "$work/linux-rest.bmp"
 
 finish

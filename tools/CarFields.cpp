@@ -68,6 +68,24 @@ uint32_t FieldBits(const CarField& field, const CPlayerCar& car)
     return bits;
 }
 
+std::string FieldText(const CarField& field, uint32_t bits)
+{
+    char text[32];
+    if (field.count != nullptr)
+    {
+        int32_t count;
+        std::memcpy(&count, &bits, sizeof count);
+        std::snprintf(text, sizeof text, "%" PRId32, count);
+    }
+    else
+    {
+        float real;
+        std::memcpy(&real, &bits, sizeof real);
+        std::snprintf(text, sizeof text, "%.9g", static_cast<double>(real));
+    }
+    return text;
+}
+
 void SetFieldBits(const CarField& field, CPlayerCar& car, uint32_t bits)
 {
     if (field.real != nullptr)

@@ -34,6 +34,10 @@ const CarField* FindCarField(const std::string& name);
 /// two's complement.
 uint32_t FieldBits(const CarField& field, const CPlayerCar& car);
 
+/// A field's value as the trace and a set line write it: a float with %.9g, which reads
+/// back to the same float; a counter as a whole number.
+std::string FieldText(const CarField& field, uint32_t bits);
+
 /// Stores four bytes, as FieldBits gives them, in the field.
 void SetFieldBits(const CarField& field, CPlayerCar& car, uint32_t bits);
 

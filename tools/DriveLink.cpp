@@ -9,6 +9,7 @@ namespace
 {
 
 constexpr const char* kPrefix = "drive=";
+constexpr size_t kPrefixSize = 6;
 constexpr long kHashEvery = 60; ///< steps: one state hash a second of drive
 constexpr const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
@@ -36,6 +37,19 @@ void PutBytes(std::string& out, uint64_t v, int count)
         out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
 }
 
+/// CRC-32 as zlib and PNG compute it (reflected polynomial 0xedb88320).
+uint32_t Crc32(const std::string& bytes)
+{
+    uint32_t crc = 0xffffffffu;
+    for (const char c : bytes)
+    {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
 std::string Base64(const std::string& bytes)
 {
     std::string text;
@@ -51,15 +65,20 @@ std::string Base64(const std::string& bytes)
     return text;
 }
 
-bool FromBase64(const std::string& text, std::string& bytes)
+/// The whole bytes of base64url `text` (bits left over dropped). False at a character of
+/// another alphabet, which `said` then names.
+bool FromBase64(const std::string& text, std::string& bytes, std::string& said)
 {
     uint32_t group = 0;
     int bits = 0;
     for (const char c : text)
     {
-        const char* at = std::strchr(kDigits, c);
-        if (c == '\0' || at == nullptr)
+        const char* at = c == '\0' ? nullptr : std::strchr(kDigits, c);
+        if (at == nullptr)
+        {
+            said = "the link holds a character that is not base64url: " + ShownCharacter(c);
             return false;
+        }
         group = group << 6 | static_cast<uint32_t>(at - kDigits);
         bits += 6;
         if (bits >= 8)
@@ -71,17 +90,21 @@ bool FromBase64(const std::string& text, std::string& bytes)
     return true;
 }
 
-/// Reads the data's bytes in order; every reader fails, for good, past its end.
+/// Reads bytes in order; every reader fails, for good, past their end.
 class CBytes
 {
 public:
-    explicit CBytes(const std::string& bytes) : m_bytes(bytes) {}
+    explicit CBytes(const std::string& bytes, size_t from = 0, size_t to = std::string::npos)
+        : m_bytes(bytes), m_at(from), m_end(std::min(to, bytes.size()))
+    {
+    }
 
-    bool AtEnd() const { return m_at == m_bytes.size(); }
+    bool AtEnd() const { return m_at == m_end; }
+    size_t At() const { return m_at; }
 
     bool Byte(unsigned char& b)
     {
-        if (m_at == m_bytes.size())
+        if (m_at == m_end)
             return false;
         b = static_cast<unsigned char>(m_bytes[m_at++]);
         return true;
@@ -117,153 +140,202 @@ public:
 
 private:
     const std::string& m_bytes;
-    size_t m_at = 0;
+    size_t m_at;
+    size_t m_end;
 };
 
-} // namespace
-
-std::string DriveLink(const std::vector<ScriptLine>& script)
+/// Reads records into `drive` until their end; false, with `why` (what follows "the link's
+/// drive"), at the first that is wrong or cut short.
+bool ReadRecords(CBytes& in, Drive& drive, std::string& why)
 {
-    long steps = 0;
-    for (const ScriptLine& line : script)
-        steps += line.isStep;
-    std::string data;
-    long step = 0;
-    long run = 0;
-    uint8_t runKeys = 0;
-    auto flush = [&] {
-        if (run > 0)
-        {
-            data.push_back(static_cast<char>(runKeys));
-            PutNumber(data, static_cast<uint64_t>(run - 1));
-        }
-        run = 0;
-    };
-    for (const ScriptLine& line : script)
-    {
-        if (!line.isStep)
-        {
-            flush();
-            data.push_back(static_cast<char>(kSettings));
-            PutNumber(data, line.settings.size());
-            for (const FieldSetting& s : line.settings)
-            {
-                PutNumber(data, static_cast<uint64_t>(s.field - kCarFields.data()));
-                PutBytes(data, s.bits, 4);
-            }
-            continue;
-        }
-        if (run > 0 && line.keys != runKeys)
-            flush();
-        runKeys = line.keys;
-        ++run;
-        ++step;
-        if (line.hasHash && (step % kHashEvery == 0 || step == steps))
-        {
-            flush();
-            data.push_back(static_cast<char>(kHash));
-            PutBytes(data, line.hash, 8);
-        }
-    }
-    flush();
-    return std::string(kPrefix) + std::to_string(kDriveLinkVersion) + "." + Base64(data);
-}
-
-bool ReadDriveLink(const std::string& fragment, std::vector<ScriptLine>& script, std::string& error)
-{
-    script.clear();
-    const size_t dot = fragment.find('.');
-    const std::string version = fragment.substr(0, dot).substr(std::min(fragment.size(), std::strlen(kPrefix)));
-    if (fragment.compare(0, std::strlen(kPrefix), kPrefix) != 0 || dot == std::string::npos || version.empty() ||
-        version.find_first_not_of("0123456789") != std::string::npos)
-    {
-        error = "the link holds no drive";
-        return false;
-    }
-    if (version != std::to_string(kDriveLinkVersion))
-    {
-        error = "the link's drive is of version " + version.substr(0, 12) + " of its format; this page reads version " +
-                std::to_string(kDriveLinkVersion);
-        return false;
-    }
-    std::string bytes;
-    if (!FromBase64(fragment.substr(dot + 1), bytes))
-    {
-        error = "the link's drive holds a character that is not base64url";
-        return false;
-    }
-    CBytes in(bytes);
-    long lineNumber = 1; // line 1: the format line of the script it stands for
-    constexpr long kMostSteps = 10'000'000; ///< far past any drive: a link cannot ask for more
-    long steps = 0;
+    bool afterRun = false; // the record before was a run of steps
     while (!in.AtEnd())
     {
         unsigned char tag;
         in.Byte(tag);
-        if (tag < kSettings)
+        const bool run = tag < kSettings;
+        if (run)
         {
             uint64_t more;
-            if (!in.Number(more) || more >= static_cast<uint64_t>(kMostSteps - steps))
-            {
-                error = "the link's drive is cut short, or longer than any drive";
-                return false;
-            }
-            for (uint64_t i = 0; i <= more; ++i)
-            {
-                ScriptLine line;
-                line.keys = tag;
-                line.lineNumber = ++lineNumber;
-                script.push_back(line);
-            }
-            steps += static_cast<long>(more) + 1;
+            if (!in.Number(more))
+                return (why = "is cut short in a run of steps"), false;
+            if (more >= static_cast<uint64_t>(kMostSteps - drive.steps))
+                return (why = "is longer than " + LongestDrive()), false;
+            AddSteps(drive, tag, static_cast<long>(more) + 1);
         }
         else if (tag == kSettings)
         {
-            ScriptLine line;
-            line.isStep = false;
-            line.lineNumber = ++lineNumber;
             uint64_t count;
             if (!in.Number(count) || count > kCarFieldCount)
-            {
-                error = "the link's drive is cut short in a set line";
-                return false;
-            }
+                return (why = "is cut short in a set line"), false;
             for (uint64_t i = 0; i < count; ++i)
             {
                 uint64_t index, bits;
                 if (!in.Number(index) || !in.Bytes(bits, 4) || index >= kCarFieldCount || !kCarFields[index].settable)
-                {
-                    error = "the link's drive sets a field that cannot be set, or is cut short";
-                    return false;
-                }
-                float real;
+                    return (why = "sets a field that cannot be set, or is cut short"), false;
+                const CarField& field = kCarFields[index];
                 const uint32_t word = static_cast<uint32_t>(bits);
+                float real;
                 std::memcpy(&real, &word, sizeof real);
-                if (kCarFields[index].real != nullptr && !std::isfinite(real))
-                {
-                    error = std::string("the link's drive gives ") + kCarFields[index].name + " a value that is no number";
-                    return false;
-                }
-                line.settings.push_back(FieldSetting{&kCarFields[index], word});
+                if (field.real != nullptr && !std::isfinite(real))
+                    return (why = std::string("gives ") + field.name + " a value that is no number"), false;
+                AddSetting(drive, FieldSetting{&field, word});
             }
-            script.push_back(line);
         }
         else if (tag == kHash)
         {
             uint64_t hash;
-            if (script.empty() || !script.back().isStep || script.back().hasHash || !in.Bytes(hash, 8))
-            {
-                error = "the link's drive holds a state hash of no step";
-                return false;
-            }
-            script.back().hasHash = true;
-            script.back().hash = hash;
+            if (!afterRun || (!drive.checks.empty() && drive.checks.back().step == drive.steps) || !in.Bytes(hash, 8))
+                return (why = "holds a state hash of no step"), false;
+            AddCheck(drive, hash);
         }
         else
-        {
-            error = "the link's drive holds a record this page does not know";
-            return false;
-        }
+            return (why = "holds a record this build does not know: " + ShownCharacter(static_cast<char>(tag))), false;
+        afterRun = run;
     }
     return true;
+}
+
+bool Refuse(std::string& said, const std::string& why)
+{
+    said = why;
+    return false;
+}
+
+} // namespace
+
+std::string LinkOfRecords(long steps, const std::string& records)
+{
+    std::string bytes;
+    PutNumber(bytes, static_cast<uint64_t>(steps));
+    PutNumber(bytes, records.size());
+    bytes += records;
+    PutBytes(bytes, Crc32(bytes), 4);
+    return kPrefix + std::to_string(kDriveLinkVersion) + "." + Base64(bytes);
+}
+
+std::string DriveLink(const Drive& drive)
+{
+    std::string records;
+    auto settings = drive.settings.begin();
+    auto check = drive.checks.begin();
+    long step = 0;
+    auto putSettings = [&] {
+        if (settings == drive.settings.end() || settings->after != step)
+            return;
+        records.push_back(static_cast<char>(kSettings));
+        PutNumber(records, settings->fields.size());
+        for (const FieldSetting& s : (settings++)->fields)
+        {
+            PutNumber(records, static_cast<uint64_t>(s.field - kCarFields.data()));
+            PutBytes(records, s.bits, 4);
+        }
+    };
+    for (const DriveRun& run : drive.runs)
+    {
+        putSettings();
+        // The run in pieces, each ending at a state hash the link keeps.
+        for (const long end = step + run.steps; step < end;)
+        {
+            while (check != drive.checks.end() &&
+                   (check->step <= step || (check->step % kHashEvery != 0 && check->step != drive.steps)))
+                ++check;
+            const bool hashed = check != drive.checks.end() && check->step <= end;
+            const long to = hashed ? check->step : end;
+            records.push_back(static_cast<char>(run.keys));
+            PutNumber(records, static_cast<uint64_t>(to - step - 1));
+            step = to;
+            if (hashed)
+            {
+                records.push_back(static_cast<char>(kHash));
+                PutBytes(records, (check++)->hash, 8);
+            }
+        }
+    }
+    putSettings();
+    return LinkOfRecords(drive.steps, records);
+}
+
+std::string LinkFragment(const std::string& text)
+{
+    const size_t from = text.find_first_not_of(" \t\r\n\f\v");
+    if (from == std::string::npos)
+        return "";
+    const std::string link = text.substr(from, text.find_last_not_of(" \t\r\n\f\v") + 1 - from);
+    if (link.compare(0, kPrefixSize, kPrefix) == 0)
+        return link;
+    // An address, or a fragment with its '#'; a '#' that opens a line is a comment's unless a
+    // drive follows it.
+    const size_t hash = link.find('#');
+    if (hash == std::string::npos || link.compare(hash + 1, kPrefixSize, kPrefix) != 0)
+        return "";
+    return link.substr(hash + 1);
+}
+
+namespace
+{
+
+bool ReadLink(const std::string& fragment, Drive& drive, std::string& said)
+{
+    const size_t dot = fragment.find('.');
+    const std::string version =
+        fragment.compare(0, kPrefixSize, kPrefix) == 0 && dot != std::string::npos ? fragment.substr(kPrefixSize, dot - kPrefixSize) : "";
+    if (version.empty() || version.find_first_not_of("0123456789") != std::string::npos)
+        return Refuse(said, "the link holds no drive");
+    if (version != "1" && version != std::to_string(kDriveLinkVersion))
+        return Refuse(said, "the link's drive is of version " + version.substr(0, 12) +
+                                " of its format; this build reads versions 1 and 2");
+    std::string bytes, why;
+    if (!FromBase64(fragment.substr(dot + 1), bytes, said))
+        return false;
+    if (version == "1")
+    {
+        CBytes in(bytes);
+        if (!ReadRecords(in, drive, why))
+            return Refuse(said, "the link's drive " + why);
+        said = "a link of version 1 of its format cannot show that it is whole";
+        return true;
+    }
+
+    // Version 2: the steps and the records' size, the records, their check.
+    CBytes in(bytes);
+    uint64_t steps, size;
+    if (!in.Number(steps) || !in.Number(size))
+        return Refuse(said, "the link is cut short: it ends before its drive begins (a messenger may have cut it)");
+    if (steps > static_cast<uint64_t>(kMostSteps))
+        return Refuse(said, "the link's drive has " + Counted(steps) + " steps, more than " + LongestDrive());
+    const size_t header = in.At();
+    const size_t rest = bytes.size() - header;
+    if (rest < 4 || rest - 4 < size)
+    {
+        CBytes held(bytes, header);
+        ReadRecords(held, drive, why); // as far as it goes
+        const long have = drive.steps;
+        return Refuse(said, "the link is cut short: it holds " +
+                                (have < static_cast<long>(steps) ? Counted(have) + " of " + Counted(steps) + " steps"
+                                                                 : "its steps, but not the check at its end") +
+                                " (a messenger may have cut it)");
+    }
+    uint64_t check;
+    CBytes(bytes, header + size).Bytes(check, 4);
+    if (rest - 4 > size || Base64(bytes) != fragment.substr(dot + 1) || Crc32(bytes.substr(0, header + size)) != check)
+        return Refuse(said, "the link is altered: its check does not match its drive");
+    CBytes records(bytes, header, header + size);
+    if (!ReadRecords(records, drive, why))
+        return Refuse(said, "the link's drive " + why);
+    if (drive.steps != static_cast<long>(steps) || DriveLink(drive) != fragment)
+        return Refuse(said, "the link's drive is not written as its format writes it");
+    return true;
+}
+
+} // namespace
+
+bool ReadDriveLink(const std::string& fragment, Drive& drive, std::string& said)
+{
+    drive = Drive{};
+    said.clear();
+    if (ReadLink(fragment, drive, said))
+        return true;
+    drive = Drive{};
+    return false;
 }

@@ -1,22 +1,33 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "tools/KeyScript.h"
+#include "tools/Drive.h"
 
-// A drive in a link: the fragment "drive=1.DATA" of an address, DATA the drive in base64url.
-// It holds the steps' keys in runs, the set lines, and the state hash after every 60th step
-// and after the last (where the script gives them), so that a build or a device that parts
-// from the drive says where, to the second. Nothing of it is sent to a server.
+// A drive in a link: the fragment "drive=2.DATA" of an address, DATA in base64url, which a
+// browser sends to no server (docs/tools.md). DATA says how many steps the drive has and
+// how long it is, and ends with a CRC-32 over the rest, so that a link cut short or
+// altered on its way is refused as such before anything plays. It holds the steps' keys in
+// runs, the set lines, and the state hash after every 60th step and after the last (where
+// the drive gives them), so that a build or a device that parts from the drive says where,
+// to the second. Version 1, without the count and the check, is still read.
 
-/// The version of the link's format this build writes and reads.
-constexpr int kDriveLinkVersion = 1;
+/// The version of the link's format this build writes.
+constexpr int kDriveLinkVersion = 2;
 
-/// The fragment, without its '#', of a link to `script`.
-std::string DriveLink(const std::vector<ScriptLine>& script);
+/// The fragment, without its '#', of a link to `drive`.
+std::string DriveLink(const Drive& drive);
 
-/// The script the fragment `fragment` (without its '#') carries, its lines numbered as in the
-/// key script it stands for (line 1 the format line). False with a one-line `error` for a
-/// fragment that is no drive, is cut short, or is of another version of the format.
-bool ReadDriveLink(const std::string& fragment, std::vector<ScriptLine>& script, std::string& error);
+/// The fragment of a version-2 link to a drive of `steps` steps whose records are
+/// `records`: the count, the records' size, the records and the check, in base64url.
+std::string LinkOfRecords(long steps, const std::string& records);
+
+/// The fragment, without its '#', of the link in `text`: a whole address whose fragment is
+/// "drive=...", or the fragment alone, with or without its '#', blanks around it ignored.
+/// Empty when `text` is no link.
+std::string LinkFragment(const std::string& text);
+
+/// The drive of the fragment `fragment` (without its '#'). False, with a one-line `said`,
+/// for a fragment that is no drive, is cut short, altered, too long or of a later version;
+/// true with `said` empty, or with a note to show: a version-1 link cannot show it is whole.
+bool ReadDriveLink(const std::string& fragment, Drive& drive, std::string& said);

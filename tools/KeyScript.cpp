@@ -2,11 +2,14 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include "app/DrivingKeys.h"
 #include "tools/CarFields.h"
+#include "tools/DriveLink.h"
 
 namespace
 {
@@ -26,15 +29,17 @@ bool NextWord(const std::string& text, size_t& pos, std::string& word)
     return !word.empty();
 }
 
-/// A character as a message shows it: printable as itself, anything else as a byte code.
-std::string Shown(unsigned char c)
+/// Whether the start of an input, `start`, shows it to be a link (1) or a key script (0), or
+/// not yet (-1): its first line that is not blank decides, or its first kMaxLine characters.
+int IsLinkInput(const std::string& start)
 {
-    char text[16];
-    if (c >= 0x21 && c < 0x7f)
-        std::snprintf(text, sizeof text, "'%c'", c);
-    else
-        std::snprintf(text, sizeof text, "byte 0x%02x", c);
-    return text;
+    const size_t from = start.find_first_not_of(" \t\r\n\f\v");
+    if (from == std::string::npos)
+        return -1;
+    const size_t end = start.find('\n', from);
+    if (end == std::string::npos && start.size() - from <= CKeyScriptReader::kMaxLine)
+        return -1;
+    return LinkFragment(start.substr(from, end - from)).empty() ? 0 : 1;
 }
 
 } // namespace
@@ -42,23 +47,34 @@ std::string Shown(unsigned char c)
 bool CKeyScriptReader::Fail(const std::string& what)
 {
     m_error = "line " + std::to_string(m_lineNumber) + ": " + what;
-    m_badLine = true;
     return false;
 }
 
-bool CKeyScriptReader::ReadRaw(bool& tooLong)
+bool CKeyScriptReader::Feed(const char* data, size_t size)
 {
-    m_raw.clear();
-    tooLong = false;
-    int c;
-    while ((c = std::getc(m_in)) != EOF && c != '\n')
+    const char* const end = data + size;
+    while (m_error.empty() && data < end)
     {
-        if (m_raw.size() < kMaxLine)
-            m_raw.push_back(static_cast<char>(c));
-        else
-            tooLong = true;
+        const char* newline = static_cast<const char*>(std::memchr(data, '\n', static_cast<size_t>(end - data)));
+        m_raw.append(data, static_cast<size_t>((newline != nullptr ? newline : end) - data));
+        if (m_raw.size() > kMaxLine)
+        {
+            ++m_lineNumber;
+            return Fail("longer than " + std::to_string(kMaxLine) + " characters");
+        }
+        if (newline == nullptr)
+            break;
+        Line();
+        data = newline + 1;
     }
-    return !(c == EOF && m_raw.empty() && !tooLong);
+    return m_error.empty();
+}
+
+bool CKeyScriptReader::End()
+{
+    if (m_error.empty() && !m_raw.empty())
+        Line();
+    return m_error.empty();
 }
 
 bool CKeyScriptReader::ReadFormatLine()
@@ -77,73 +93,58 @@ bool CKeyScriptReader::ReadFormatLine()
     return true;
 }
 
-bool CKeyScriptReader::ParseKeys(const std::string& text, ScriptLine& line)
+bool CKeyScriptReader::ParseKeys(const std::string& text, uint8_t& keys)
 {
+    keys = 0;
     for (const char ch : text)
     {
         if (ch == '.' || IsBlank(ch))
             continue;
         const DrivingKey* k = DrivingKeyOfLetter(ch);
         if (k == nullptr)
-            return Fail("unknown key " + Shown(static_cast<unsigned char>(ch)));
-        line.keys |= k->bit;
+            return Fail("unknown key " + ShownCharacter(ch));
+        keys |= k->bit;
     }
+    if (!AddSteps(m_drive, keys))
+        return Fail("the drive is longer than " + LongestDrive());
     return true;
 }
 
-bool CKeyScriptReader::ParseHash(const std::string& word, ScriptLine& line)
+bool CKeyScriptReader::ParseHash(const std::string& word)
 {
     if (word.size() != 16 || word.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
         return Fail("state hash '" + word.substr(0, 40) + "' is not 16 hex digits");
-    line.hasHash = true;
-    line.hash = std::strtoull(word.c_str(), nullptr, 16);
+    AddCheck(m_drive, std::strtoull(word.c_str(), nullptr, 16), m_lineNumber);
     return true;
 }
 
-bool CKeyScriptReader::Next(ScriptLine& line)
+bool CKeyScriptReader::Line()
 {
-    bool tooLong = false;
-    while (ReadRaw(tooLong))
-    {
-        ++m_lineNumber;
-        line = ScriptLine{};
-        line.lineNumber = m_lineNumber;
-        if (tooLong)
-            return Fail("longer than " + std::to_string(kMaxLine) + " characters");
-        if (m_lineNumber == 1 && !ReadFormatLine())
-            return false;
-        size_t first = 0;
-        while (first < m_raw.size() && IsBlank(m_raw[first]))
-            ++first;
-        if (first < m_raw.size() && m_raw[first] == '#')
-            continue;
-        if (first < m_raw.size() && m_raw[first] == '=')
-            return ParseSettings(first + 1, line);
-        if (m_version == 1)
-            return ParseKeys(m_raw, line);
-        // Version 2: the keys as one word, then the state hash, if any, as the second.
-        size_t pos = first;
-        std::string keys, hash, more;
-        NextWord(m_raw, pos, keys);
-        if (!ParseKeys(keys, line))
-            return false;
-        if (NextWord(m_raw, pos, hash) && !ParseHash(hash, line))
-            return false;
-        if (NextWord(m_raw, pos, more))
-            return Fail("more than the keys and a state hash");
-        return true;
-    }
-    if (std::ferror(m_in))
-    {
-        m_error = std::string("cannot read the script: ") + std::strerror(errno);
+    ++m_lineNumber;
+    if (m_lineNumber == 1 && !ReadFormatLine())
         return false;
+    size_t first = 0;
+    while (first < m_raw.size() && IsBlank(m_raw[first]))
+        ++first;
+    const bool comment = first < m_raw.size() && m_raw[first] == '#';
+    const bool settings = first < m_raw.size() && m_raw[first] == '=';
+    uint8_t keys;
+    bool good = comment || (settings ? ParseSettings(first + 1) : m_version == 1 ? ParseKeys(m_raw, keys) : false);
+    if (!comment && !settings && m_version == 2)
+    {
+        // The keys as one word, then the state hash, if any, as the second.
+        size_t pos = first;
+        std::string word, hash, more;
+        NextWord(m_raw, pos, word);
+        good = ParseKeys(word, keys) && (!NextWord(m_raw, pos, hash) || ParseHash(hash)) &&
+               (!NextWord(m_raw, pos, more) || Fail("more than the keys and a state hash"));
     }
-    return false;
+    m_raw.clear();
+    return good;
 }
 
-bool CKeyScriptReader::ParseSettings(size_t from, ScriptLine& line)
+bool CKeyScriptReader::ParseSettings(size_t from)
 {
-    line.isStep = false;
     size_t pos = from;
     std::string name, value;
     while (NextWord(m_raw, pos, name))
@@ -173,39 +174,56 @@ bool CKeyScriptReader::ParseSettings(size_t from, ScriptLine& line)
             const int32_t count = static_cast<int32_t>(v);
             std::memcpy(&setting.bits, &count, sizeof count);
         }
-        line.settings.push_back(setting);
+        AddSetting(m_drive, setting);
     }
     return true;
 }
 
-int ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error)
+int ReadDrive(const char* source, Drive& drive, std::string& said)
 {
-    const bool standardInput = std::strcmp(path, "-") == 0;
-    FILE* in = standardInput ? stdin : std::fopen(path, "rb");
+    drive = Drive{};
+    if (!LinkFragment(source).empty())
+        return ReadDriveLink(LinkFragment(source), drive, said) ? 0 : 2;
+    const bool standardInput = std::strcmp(source, "-") == 0;
+    FILE* in = standardInput ? stdin : std::fopen(source, "rb");
     if (in == nullptr)
     {
-        error = std::string("cannot read ") + path + ": " + std::strerror(errno);
+        said = std::string("cannot read ") + source + ": " + std::strerror(errno);
         return 1;
     }
-    CKeyScriptReader reader(in);
-    ScriptLine line;
-    lines.clear();
-    while (reader.Next(line))
-        lines.push_back(std::move(line));
+    // The input is held only until it shows whether it is a link; a key script is read on.
+    CKeyScriptReader reader(drive);
+    std::string start;
+    int link = -1;
+    bool good = true;
+    char chunk[1 << 16];
+    size_t size;
+    while (good && (size = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+    {
+        if (link == 0)
+        {
+            good = reader.Feed(chunk, size);
+            continue;
+        }
+        start.append(chunk, size);
+        if (link == -1 && (link = IsLinkInput(start)) == 0)
+            good = reader.Feed(start.data(), start.size());
+    }
+    const int error = std::ferror(in) ? errno : 0;
     if (!standardInput)
         std::fclose(in);
-    if (!reader.Error().empty())
+    if (error != 0)
+        return (said = std::string("cannot read ") + (standardInput ? "standard input" : source) + ": " + std::strerror(error)), 1;
+    if (link == 1 || (link == -1 && !LinkFragment(start).empty()))
+        good = ReadDriveLink(LinkFragment(start), drive, said);
+    else
     {
-        error = std::string(path) + ": " + reader.Error();
-        return reader.BadLine() ? 2 : 1;
+        good = good && (link == 0 || reader.Feed(start.data(), start.size())) && reader.End();
+        said = reader.Error();
     }
-    return 0;
-}
-
-void ApplySettings(const ScriptLine& line, CPlayerCar& car)
-{
-    for (const FieldSetting& s : line.settings)
-        SetFieldBits(*s.field, car, s.bits);
+    if (!said.empty() && !standardInput)
+        said = std::string(source) + ": " + said;
+    return good ? 0 : 2;
 }
 
 std::string KeyLetters(uint8_t keys)
@@ -239,11 +257,30 @@ std::string StepLine(uint8_t keys, uint64_t hash)
     return KeyLetters(keys) + " " + HashText(hash);
 }
 
-std::string StateHashMismatch(const ScriptLine& line, long step, uint64_t reached)
+std::string KeyScriptText(const Drive& drive, const char* tool)
 {
-    if (!line.hasHash || line.hash == reached)
-        return "";
-    return "line " + std::to_string(line.lineNumber) + ", step " + std::to_string(step) +
-           ": the script holds state hash " + HashText(line.hash) + ", this build reached " +
-           HashText(reached);
+    std::string text = ScriptHeader(tool);
+    auto settings = drive.settings.begin();
+    auto check = drive.checks.begin();
+    long step = 0;
+    auto writeSettings = [&] {
+        if (settings == drive.settings.end() || settings->after != step)
+            return;
+        text += "=";
+        for (const FieldSetting& s : (settings++)->fields)
+        {
+            text += std::string(" ") + s.field->name + " " + FieldText(*s.field, s.bits);
+        }
+        text += "\n";
+    };
+    for (const DriveRun& run : drive.runs)
+        for (long i = 0; i < run.steps; ++i)
+        {
+            writeSettings();
+            ++step;
+            const bool hashed = check != drive.checks.end() && check->step == step;
+            text += (hashed ? StepLine(run.keys, (check++)->hash) : KeyLetters(run.keys)) + "\n";
+        }
+    writeSettings();
+    return text;
 }

@@ -1,14 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
-#include <vector>
 
-#include "app/DrivingKeys.h"
-
-class CPlayerCar;
-struct CarField;
+#include "tools/Drive.h"
 
 // The key-script format that car_trace, car_record, car_play and the page share, with its
 // one reader and one writer (docs/tools.md): a line a step, the letters of the keys held
@@ -18,70 +13,53 @@ struct CarField;
 /// The first line of a version-2 script.
 constexpr const char* kFormatLine = "# racer key script 2";
 
+/// The lines of ScriptHeader: the format line and two comments.
+constexpr long kScriptHeaderLines = 3;
+
 /// The exit status of a tool whose replay left the recording: a state hash differed.
-/// (0 is done, 1 a file or start-up failure, 2 a bad command line or script line.)
+/// (0 is done, 1 a file or start-up failure, 2 a bad command line, script line or link.)
 constexpr int kStatusDiverged = 3;
 
-/// One car field given a value by a set line.
-struct FieldSetting
-{
-    const CarField* field = nullptr;
-    uint32_t bits = 0; ///< the value, as the field stores it (CarFields.h)
-};
-
-/// A step or a set line of a script, with its line number (from 1).
-struct ScriptLine
-{
-    bool isStep = true;
-    uint8_t keys = 0;                  ///< KeyBits, for a step
-    bool hasHash = false;              ///< a step of a version-2 script that gives its hash
-    uint64_t hash = 0;                 ///< the car's state hash after the step
-    std::vector<FieldSetting> settings; ///< for a set line, in the line's order
-    long lineNumber = 0;
-};
-
-/// Reads a script line by line from a stream it does not own. Lines longer than
-/// kMaxLine characters are errors, read through without being stored.
+/// Reads a key script into a drive, fed in pieces of any size. It stops at the first bad
+/// line; a line longer than kMaxLine characters is one.
 class CKeyScriptReader
 {
 public:
     static constexpr size_t kMaxLine = 4096; ///< characters
 
-    explicit CKeyScriptReader(FILE* in) : m_in(in) {}
+    /// Reads into `drive`, which must be empty and outlive the reader.
+    explicit CKeyScriptReader(Drive& drive) : m_drive(drive) {}
 
-    /// The next step or set line into `line`; comments are passed over. False at the end
-    /// of the script or on an error, which Error() then describes.
-    bool Next(ScriptLine& line);
+    /// The next `size` bytes of the script. False once a line was bad.
+    bool Feed(const char* data, size_t size);
 
-    /// "line N: what is wrong", or empty when the script ended well.
+    /// The end of the script: its last line may lack its newline. False if a line was bad.
+    bool End();
+
+    /// "line N: what is wrong", or empty.
     const std::string& Error() const { return m_error; }
 
-    /// True when the error is a bad line, false when reading itself failed.
-    bool BadLine() const { return m_badLine; }
-
 private:
-    bool ReadRaw(bool& tooLong);
+    bool Line();
     bool Fail(const std::string& what);
     bool ReadFormatLine();
-    bool ParseKeys(const std::string& text, ScriptLine& line);
-    bool ParseHash(const std::string& word, ScriptLine& line);
-    bool ParseSettings(size_t from, ScriptLine& line);
+    bool ParseKeys(const std::string& text, uint8_t& keys);
+    bool ParseHash(const std::string& word);
+    bool ParseSettings(size_t from);
 
-    FILE* m_in;
-    std::string m_raw;
+    Drive& m_drive;
+    std::string m_raw; ///< the line being read
     std::string m_error;
     long m_lineNumber = 0;
     int m_version = 1; ///< from the first line
-    bool m_badLine = false;
 };
 
-/// Reads a whole script from `path` ("-" for standard input) into `lines`. Returns 0, or
-/// 1 when the file cannot be read and 2 for a bad line, with a one-line `error` that names
-/// the path (and the line number) and the cause.
-int ReadKeyScript(const char* path, std::vector<ScriptLine>& lines, std::string& error);
-
-/// Gives the car the values of a set line, in order.
-void ApplySettings(const ScriptLine& line, CPlayerCar& car);
+/// Reads the drive a tool is given: `source` is a key script's path ("-" for standard
+/// input) or a link (the whole address, or its fragment), and a file that holds a link
+/// reads as that link. 0, or 1 when the file cannot be read and 2 for a bad line or link,
+/// with a one-line `said` that names the path (and the line) and the cause; on 0, `said`
+/// is empty or a note the tool should show (a link of version 1 cannot show it is whole).
+int ReadDrive(const char* source, Drive& drive, std::string& said);
 
 /// The keys as a script line's letters, in the order U D L R S; "." for none.
 std::string KeyLetters(uint8_t keys);
@@ -93,6 +71,6 @@ std::string StepLine(uint8_t keys, uint64_t hash);
 /// it and when (UTC) and what a line holds.
 std::string ScriptHeader(const char* tool);
 
-/// Empty when `line` gives no state hash or gives `reached`; otherwise the one-line
-/// message that names the line, the step, the hash the script holds and the one reached.
-std::string StateHashMismatch(const ScriptLine& line, long step, uint64_t reached);
+/// The whole drive as a version-2 key script written by `tool`: ScriptHeader, then a line
+/// a step (with its state hash where the drive gives one) and one for each set point.
+std::string KeyScriptText(const Drive& drive, const char* tool);

@@ -16,47 +16,37 @@ FrameStepOptions Unseen(FrameStepOptions options)
 }
 } // namespace
 
-CReplay::CReplay(const std::vector<ScriptLine>& script, const FrameStepOptions& options)
-    : m_script(&script), m_shown(options), m_unseen(Unseen(options))
+CReplay::CReplay(const Drive& drive, const FrameStepOptions& options)
+    : m_drive(drive), m_shown(options), m_unseen(Unseen(options))
 {
-    m_keyframes.push_back(Keyframe{TakeState(*CGameScene::PlayerCar()), 0});
-}
-
-CReplay::CReplay(CKeyScriptReader& reader, const FrameStepOptions& options)
-    : m_reader(&reader), m_shown(options), m_unseen(Unseen(options))
-{
-}
-
-bool CReplay::NextLine(const ScriptLine*& line)
-{
-    if (m_reader != nullptr)
-    {
-        if (!m_reader->Next(m_read))
-            return false;
-        line = &m_read;
-        return true;
-    }
-    if (m_next == m_script->size())
-        return false;
-    line = &(*m_script)[m_next++];
-    return true;
+    m_keyframes.push_back(Keyframe{TakeState(*CGameScene::PlayerCar()), m_next});
 }
 
 bool CReplay::RunStep(CGameStep& step)
 {
+    if (m_step == m_drive.steps)
+        return false; // settings after the last step change no picture
     CPlayerCar& car = *CGameScene::PlayerCar();
-    const ScriptLine* line = nullptr;
-    while (NextLine(line) && !line->isStep)
-        ApplySettings(*line, car);
-    if (line == nullptr || !line->isStep)
-        return false;
-    step.RunHolding(line->keys);
+    Cursor& at = m_next;
+    if (at.settings < m_drive.settings.size() && m_drive.settings[at.settings].after == m_step)
+        for (const FieldSetting& s : m_drive.settings[at.settings++].fields)
+            SetFieldBits(*s.field, car, s.bits);
+    if (at.inRun == m_drive.runs[at.run].steps)
+        at = Cursor{at.run + 1, 0, at.settings, at.check};
+    step.RunHolding(m_drive.runs[at.run].keys);
+    ++at.inRun;
     ++m_step;
-    if (m_divergence.empty() && line->hasHash)
+    if (at.check < m_drive.checks.size() && m_drive.checks[at.check].step == m_step)
     {
-        m_divergence = StateHashMismatch(*line, m_step, StateHash(car));
-        if (!m_divergence.empty())
+        const StateCheck& check = m_drive.checks[at.check++];
+        const uint64_t reached = StateHash(car);
+        if (m_divergence.empty() && check.hash != reached)
+        {
+            m_divergence = "line " + std::to_string(check.line) + ", step " + std::to_string(m_step) +
+                           ": the script holds state hash " + HashText(check.hash) + ", this build reached " +
+                           HashText(reached);
             m_divergedAt = m_step;
+        }
     }
     return true;
 }
@@ -67,15 +57,14 @@ bool CReplay::Forward()
         return false;
     if (!RunStep(m_shown))
         return false;
-    if (m_script != nullptr && m_step % kSnapshotEvery == 0 &&
-        static_cast<size_t>(m_step / kSnapshotEvery) == m_keyframes.size())
+    if (m_step % kSnapshotEvery == 0 && static_cast<size_t>(m_step / kSnapshotEvery) == m_keyframes.size())
         m_keyframes.push_back(Keyframe{TakeState(*CGameScene::PlayerCar()), m_next});
     return true;
 }
 
 bool CReplay::Back()
 {
-    if (m_script == nullptr || m_step == 0)
+    if (m_step == 0)
         return false;
     const long target = m_step - 1;
     if (target == 0)
@@ -96,10 +85,8 @@ bool CReplay::Back()
 
 void CReplay::Restart()
 {
-    if (m_script == nullptr)
-        return;
     RestoreState(m_keyframes.front().car, *CGameScene::PlayerCar());
-    m_next = 0;
+    m_next = Cursor{};
     m_step = 0;
     acquire_screen();
     clear_to_color(screen, makecol(0, 0, 0));

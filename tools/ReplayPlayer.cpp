@@ -50,22 +50,24 @@ const char* const kReplayKeysHelp =
     "  + and -    twice and half as fast (a quarter to four times real time)\n"
     "  Escape     quit (so does the window's close button)\n";
 
-const std::vector<std::string>& CReplayPlayer::Speeds()
+int CReplayPlayer::SpeedNamed(const std::string& name)
 {
-    static const std::vector<std::string> speeds = [] {
-        std::vector<std::string> times;
-        for (const SpeedChoice& s : kSpeeds)
-            times.push_back(s.times);
-        return times;
-    }();
-    return speeds;
+    for (int s = 0; s <= kFastest; ++s)
+        if (name == kSpeeds[s].times)
+            return s;
+    return -1;
 }
 
-CReplayPlayer::CReplayPlayer(const std::vector<ScriptLine>& script, const FrameStepOptions& options, int speed,
-                             long pauseAt, std::function<void(const std::string&)> onDivergence)
-    : m_replay(script, options), m_pauseAt(pauseAt), m_onDivergence(std::move(onDivergence))
+CReplayPlayer::CReplayPlayer(const Drive& drive, const FrameStepOptions& options, int speed, long pauseAt)
+    : m_replay(drive, options), m_pauseAt(pauseAt)
 {
+    static_assert(kSpeeds[kRealTime].stepsPerSecond == kTicksPerSecond);
     SetSpeed(speed);
+}
+
+const char* CReplayPlayer::SpeedName() const
+{
+    return kSpeeds[m_speed].times;
 }
 
 void CReplayPlayer::Run()
@@ -85,13 +87,7 @@ void CReplayPlayer::Run()
             Pause(true);
     }
     else
-        m_atEnd = true;
-    if (!m_replay.Divergence().empty() && !m_told)
-    {
-        // The picture of the step where the replay parted stays on the screen.
-        m_told = true;
-        m_onDivergence(m_replay.Divergence());
-    }
+        m_atEnd = true; // the last picture, or the one where the replay parted, stays
 }
 
 bool CReplayPlayer::CommandNamed(const std::string& name)

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "app/IFrameStep.h"
 #include "tools/Replay.h"
@@ -26,14 +24,14 @@ enum class ReplayCommand
 class CReplayPlayer : public IFrameStep
 {
 public:
-    /// The speeds on offer, as --speed takes them: "0.25" "0.5" "1" "2" "4".
-    static const std::vector<std::string>& Speeds();
+    static constexpr int kRealTime = 2; ///< the speed of real time, "1"
 
-    /// Plays `script` (which must outlive the player) from the new car, at Speeds()[speed];
-    /// pauses once step `pauseAt` is shown (-1: never). `onDivergence` hears the message
-    /// of the first state hash that differs, once, when that step is shown.
-    CReplayPlayer(const std::vector<ScriptLine>& script, const FrameStepOptions& options, int speed,
-                  long pauseAt, std::function<void(const std::string&)> onDivergence);
+    /// The speed that --speed names "0.25" "0.5" "1" "2" or "4" (times real time), or -1.
+    static int SpeedNamed(const std::string& name);
+
+    /// Plays `drive` (which must outlive the player) from the new car at speed `speed`;
+    /// pauses once step `pauseAt` is shown (-1: never).
+    CReplayPlayer(const Drive& drive, const FrameStepOptions& options, int speed = kRealTime, long pauseAt = -1);
 
     /// The commands waiting in the keyboard buffer (car_play's keys, ReplayKeysHelp), then
     /// at most one step; every other key is dropped from the buffer.
@@ -52,8 +50,8 @@ public:
     bool Paused() const { return m_paused; }
     long Step() const { return m_replay.Step(); }
     const std::string& Divergence() const { return m_replay.Divergence(); }
-    /// The speed, an index into Speeds().
-    int Speed() const { return m_speed; }
+    /// The speed, as --speed names it.
+    const char* SpeedName() const;
 
     /// "600 steps in 10.00 s, 60.00 steps/s, at most 2 ticks owed": the steps played
     /// forward, the time they took with paused time left out, the most ticks owed at a step.
@@ -66,11 +64,9 @@ private:
 
     CReplay m_replay;
     long m_pauseAt;
-    std::function<void(const std::string&)> m_onDivergence;
     int m_speed = 0;
     bool m_paused = false;
     bool m_atEnd = false;
-    bool m_told = false; ///< the divergence was reported
     int m_forward = 0;   ///< single steps asked for while paused
     long m_steps = 0;
     int m_mostOwed = 0;

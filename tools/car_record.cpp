@@ -13,10 +13,12 @@
 #include <string>
 
 #include "app/FrameLoop.h"
+#include "app/GameStep.h"
 #include "app/Startup.h"
+#include "engine/GameScene.h"
+#include "tools/CarFields.h"
 #include "tools/CommandLine.h"
 #include "tools/KeyScript.h"
-#include "tools/RecordingStep.h"
 #include "tools/ToolSupport.h"
 
 namespace
@@ -32,32 +34,10 @@ constexpr int kBinary = 0;
 
 constexpr const char* kHelp =
     "Plays the game and writes every step's keys and the car's state hash to FILE, which\n"
-    "car_trace and car_play replay exactly. An existing FILE is kept unless --force is given.\n"
+    "car_trace and car_play replay exactly: an hour at most, the longest drive; the game goes\n"
+    "on unrecorded after it. An existing FILE is kept unless --force is given.\n"
     "Exit status: 0 done, 1 the file cannot be created or written, or the game cannot start,\n"
     "2 a bad command line.\n";
-
-/// The recording's file, flushed once a second, so that a killed recorder loses at most
-/// its last second.
-class CFileSink : public IDriveSink
-{
-public:
-    explicit CFileSink(FILE* out) : m_out(out) {}
-
-    void Append(const std::string& line) override
-    {
-        std::fputs(line.c_str(), m_out);
-        std::fputc('\n', m_out);
-        if (SecondsSince(m_lastFlush) >= kFlushEvery)
-        {
-            std::fflush(m_out);
-            m_lastFlush = std::chrono::steady_clock::now();
-        }
-    }
-
-private:
-    FILE* m_out;
-    std::chrono::steady_clock::time_point m_lastFlush = std::chrono::steady_clock::now();
-};
 
 } // namespace
 
@@ -108,10 +88,26 @@ int main(int argc, char* argv[])
         return 1;
     }
     // The keyboard held still for the whole step: the one key state the car read is written.
-    CFileSink sink(out);
-    CRecordingStep step(sink, FrameStepOptions{.show = true, .stillKeyboard = true});
+    // The file is flushed once a second, so that a killed recorder loses at most its last.
+    CGameStep game(FrameStepOptions{.show = true, .stillKeyboard = true});
+    long steps = 0;
+    auto flushed = std::chrono::steady_clock::now();
+    CFrameStepOf step([&] {
+        game.Run();
+        if (++steps > kMostSteps)
+            return;
+        std::fprintf(out, "%s\n", StepLine(game.KeysRead(), StateHash(*CGameScene::PlayerCar())).c_str());
+        if (SecondsSince(flushed) >= kFlushEvery)
+        {
+            std::fflush(out);
+            flushed = std::chrono::steady_clock::now();
+        }
+    });
     RunFrameLoop(step);
     StopGame();
+    if (steps > kMostSteps)
+        std::fprintf(stderr, "%s: %s keeps the first of its %s steps, %s\n", kName, path,
+                     Counted(static_cast<uint64_t>(steps)).c_str(), LongestDrive().c_str());
 
     const bool written = std::fflush(out) == 0 && !std::ferror(out);
     if (std::fclose(out) != 0 || !written)

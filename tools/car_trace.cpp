@@ -1,5 +1,6 @@
 // car_trace: drives the real car through the real engine and game scene, headless, from a
-// key script on standard input, and prints the car's full state after every step (docs/tools.md).
+// key script or a link on standard input, and prints the car's full state after every step
+// (docs/tools.md).
 
 #include <allegro.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/Startup.h"
@@ -24,11 +26,13 @@ constexpr const char* kName = "car_trace";
 
 constexpr const char* kHelp =
     "Prints a header line of column names, then step 0 (the new car) and one line a step with\n"
-    "the car's whole state and its state hash; a recorded script's hashes are checked.\n"
+    "the car's whole state and its state hash; a recorded script's hashes are checked. The\n"
+    "script may be a link to a drive (the whole address or its fragment).\n"
+    "  --script FILE    writes the drive as a key script (a link's drive becomes a file)\n"
     "  --frame FILE     saves the last step's picture as BMP\n"
     "  --frames DIR     saves every Nth step's picture (and the last) as DIR/step-NNNNNN.bmp\n"
     "  --every N        N for --frames (default 1)\n"
-    "Exit status: 0 done, 1 a start-up or output failure, 2 a bad script or command line,\n"
+    "Exit status: 0 done, 1 a start-up or output failure, 2 a bad script, link or command line,\n"
     "3 the replay left the recording (a state hash differed).\n";
 
 /// Tears the headless start-up down on every way out, bitmaps before the library.
@@ -49,17 +53,32 @@ bool SaveFrame(const std::string& folder, long step)
     return false;
 }
 
+/// Writes `drive` as a key script to `path`. False, having said why, if it cannot.
+bool WriteScript(const char* path, const Drive& drive)
+{
+    const std::string text = KeyScriptText(drive, kName);
+    FILE* out = std::fopen(path, "wb");
+    bool written = out != nullptr && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    if (out != nullptr && std::fclose(out) != 0)
+        written = false;
+    if (!written)
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", kName, path, std::strerror(errno));
+    return written;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     UseBinaryStandardStreams();
+    const char* scriptPath = nullptr;
     const char* framePath = nullptr;
     const char* framesFolder = nullptr;
     long every = 1;
     CCommandLine commandLine(
         kName,
-        {{"--frame", "FILE", nullptr, [&](const char* v) { return (framePath = v), true; }},
+        {{"--script", "FILE", nullptr, [&](const char* v) { return (scriptPath = v), true; }},
+         {"--frame", "FILE", nullptr, [&](const char* v) { return (framePath = v), true; }},
          {"--frames", "DIR", nullptr, [&](const char* v) { return (framesFolder = v), true; }},
          {"--every", "N", "--frames",
           [&](const char* v) {
@@ -68,7 +87,7 @@ int main(int argc, char* argv[])
               every = std::strtol(v, &end, 10);
               return *end == '\0' && errno != ERANGE && every >= 1;
           }}},
-        nullptr, " < script", kHelp);
+        nullptr, " < script|link", kHelp);
     const int status = commandLine.Read(argc, argv);
     if (status >= 0)
         return status;
@@ -82,6 +101,16 @@ int main(int argc, char* argv[])
         }
     }
 
+    Drive drive;
+    std::string said;
+    const int read = ReadDrive("-", drive, said);
+    if (!said.empty())
+        std::fprintf(stderr, "%s: %s\n", kName, said.c_str());
+    if (read != 0)
+        return read;
+    if (scriptPath != nullptr && !WriteScript(scriptPath, drive))
+        return 1;
+
     // Pictures are shown on a screen in memory only when they are asked for.
     const bool pictures = framePath != nullptr || framesFolder != nullptr;
     if (!StartGame(kName, pictures ? StartMode::kHeadlessScreen : StartMode::kHeadless))
@@ -92,8 +121,7 @@ int main(int argc, char* argv[])
     std::printf("%s\n", TraceHeader().c_str());
     PrintTraceLine(stdout, 0, car);
 
-    CKeyScriptReader reader(stdin);
-    CReplay replay(reader, FrameStepOptions{.show = pictures});
+    CReplay replay(drive, FrameStepOptions{.show = pictures});
     bool lastSaved = true;
     while (replay.Forward())
     {
@@ -106,11 +134,6 @@ int main(int argc, char* argv[])
             lastSaved = true;
         }
         // Past the step where the replay parted, the pictures below are of that step.
-    }
-    if (!reader.Error().empty() && replay.Divergence().empty())
-    {
-        std::fprintf(stderr, "%s: %s\n", kName, reader.Error().c_str());
-        return 2;
     }
     if (framesFolder != nullptr && !lastSaved && !SaveFrame(framesFolder, replay.Step()))
         return 1;

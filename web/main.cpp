@@ -1,7 +1,7 @@
 // The game in a browser page (docs/web.md): the game's own start-up, frame step and
 // teardown; each animation frame the library's timer counts the time passed, the steps
-// owed run (at most five) and the canvas is painted once. A drive is kept as a key script,
-// as car_record keeps it; a key script or a link is watched with car_play's replay.
+// owed run (at most five) and the canvas is painted once. A drive is kept as car_record
+// keeps it; a key script or a link is watched with car_play's replay.
 
 #include <allegro.h>
 #include <emscripten.h>
@@ -10,81 +10,71 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/DrivingKeys.h"
 #include "app/FrameLoop.h"
 #include "app/GameStep.h"
 #include "app/Startup.h"
+#include "engine/GameScene.h"
 #include "shared/Globals.h"
 #include "tools/CarFields.h"
 #include "tools/DriveLink.h"
-#include "engine/GameScene.h"
 #include "tools/KeyScript.h"
-#include "tools/RecordingStep.h"
 #include "tools/ReplayPlayer.h"
 
 namespace
 {
 
-constexpr long kMostStepsKept = 216000; ///< an hour of drive; the rest is driven, not kept
-constexpr int kRealTime = 2;            ///< the index of "1" in CReplayPlayer::Speeds()
+Drive s_drive;       // the drive on the screen: the one driven so far, or the one watched
+std::string s_name;  // the name of the drive watched ("the link", a file's); empty: driven
+std::string s_note;  // what the reader of the drive watched noted of it
+long s_steps = 0;    // steps driven since the game started
+bool s_running = false; // a game started, its frames called
+bool s_ended = false;   // the game ended (Escape): the page offers another
+std::unique_ptr<CReplayPlayer> s_player; // the replay of the drive watched, while the game runs
+Drive s_read;                             // a key script being read, piece by piece
+std::unique_ptr<CKeyScriptReader> s_reader;
+std::string s_said; // what a call gives the page, kept until the next
 
-/// The drive kept in the page's memory, as car_record keeps it in a file.
-class CMemorySink : public IDriveSink
+// A step driven: the browser delivers input between frames, never during a step, so
+// every step reads one still keyboard, as car_record's do.
+CGameStep s_game;
+CFrameStepOf s_driving([] {
+    s_game.Run();
+    ++s_steps;
+    RecordStep(s_drive, s_game.KeysRead(), StateHash(*CGameScene::PlayerCar()));
+});
+
+const char* Said(std::string text)
 {
-public:
-    void Append(const std::string& line) override
+    s_said = std::move(text);
+    return s_said.c_str();
+}
+
+/// Ends the game running, if one is; its drive stays on the screen, to save or share.
+void EndGame()
+{
+    if (s_running)
     {
-        if (++m_lines <= kMostStepsKept)
-            m_drive += line + "\n";
+        emscripten_cancel_main_loop();
+        s_player.reset();
+        StopGame();
     }
-
-    const std::string& Drive() const { return m_drive; }
-
-private:
-    long m_lines = 0;
-    std::string m_drive = ScriptHeader("racer in a browser");
-};
-
-/// A drive: its recording and the step that records it. The browser delivers input between
-/// frames, never during a step, so every step reads one still keyboard, as car_record's do.
-struct BrowserDrive
-{
-    CMemorySink sink;
-    CRecordingStep step{sink, FrameStepOptions{}};
-};
-
-/// A drive watched: its script and the replay that plays it, car_play's. Each step holds
-/// the script's keys, so the keyboard, the pads and the gamepad do not reach the car.
-struct Watch
-{
-    std::string name;
-    std::vector<ScriptLine> script;
-    std::string divergence;
-    std::unique_ptr<CReplayPlayer> player;
-};
-
-std::unique_ptr<BrowserDrive> s_drive; // the drive being driven, or null
-std::unique_ptr<Watch> s_watch;        // the drive being watched, or null
-bool s_running = false;                // a game started, its frames called
-bool s_ended = false;                  // the game ended (Escape): the page offers another
-std::string s_said;                    // what a call gives the page, kept until the next
+    s_running = false;
+    s_ended = true;
+}
 
 void Frame()
 {
     rest(0);
-    if (s_watch)
-        RunOwedSteps(*s_watch->player);
+    if (s_player)
+        RunOwedSteps(*s_player);
     else
-        RunOwedSteps(s_drive->step);
+        RunOwedSteps(s_driving);
     emsc_paint();
     if (QuitRequested())
     {
-        emscripten_cancel_main_loop();
-        StopGame();
-        s_running = false;
-        s_ended = true;
+        EndGame();
         EM_ASM({
             if (Module['onGameOver'])
                 Module['onGameOver']();
@@ -92,60 +82,24 @@ void Frame()
     }
 }
 
-/// Ends the game running, if one is, and starts a new one: a drive, or the watch of `watch`.
-bool Start(std::unique_ptr<Watch> watch)
+/// Ends the game running and starts a new one: a drive when `name` is empty, else the
+/// watch of `drive`, called `name`. "" once it runs, or why it cannot.
+const char* Start(Drive drive, const std::string& name, const std::string& note)
 {
-    if (s_running)
-    {
-        emscripten_cancel_main_loop();
-        StopGame();
-        s_running = false;
-    }
-    s_drive.reset();
-    s_watch.reset();
-    s_ended = true;
+    EndGame();
+    s_drive = std::move(drive);
+    s_name = name;
+    s_note = note;
+    s_steps = 0;
     if (!StartGame("racer"))
-        return false;
+        return Said("the game could not start");
     s_ended = false;
     s_running = true;
     g_ticks.store(0); // the last game's steps, dropped at its end, are not this one's
-    if (watch)
-    {
-        Watch* w = watch.get();
-        w->player = std::make_unique<CReplayPlayer>(w->script, FrameStepOptions{}, kRealTime, -1,
-                                                    [w](const std::string& message) { w->divergence = message; });
-        s_watch = std::move(watch);
-    }
-    else
-        s_drive = std::make_unique<BrowserDrive>();
+    if (!name.empty())
+        s_player = std::make_unique<CReplayPlayer>(s_drive, FrameStepOptions{});
     emscripten_set_main_loop(Frame, 0, 0);
-    return true;
-}
-
-/// The lines of a key script given as text; false with the reader's error.
-bool ReadScript(const std::string& text, std::vector<ScriptLine>& script, std::string& error)
-{
-    FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
-    if (in == nullptr)
-        return (error = "cannot read the script"), false;
-    CKeyScriptReader reader(in);
-    ScriptLine line;
-    script.clear();
-    while (reader.Next(line))
-        script.push_back(std::move(line));
-    std::fclose(in);
-    error = reader.Error();
-    return error.empty();
-}
-
-/// Watches `script`; "" once it plays, or why it cannot.
-const char* WatchScript(const std::string& name, std::vector<ScriptLine> script)
-{
-    auto watch = std::make_unique<Watch>();
-    watch->name = name;
-    watch->script = std::move(script);
-    s_said = Start(std::move(watch)) ? "" : "the game could not start";
-    return s_said.c_str();
+    return Said("");
 }
 
 } // namespace
@@ -162,98 +116,105 @@ EMSCRIPTEN_KEEPALIVE bool racer_key(const char* name, bool down)
     return k != nullptr && emsc_key(k->scancode, 0, down);
 }
 
-/// Steps the game has run since it started.
+/// Steps the game has run since it started: driven, or of the drive watched.
 EMSCRIPTEN_KEEPALIVE long racer_steps()
 {
-    return s_drive ? s_drive->step.Steps() : s_watch ? s_watch->player->Step() : 0;
+    return s_player ? s_player->Step() : s_steps;
 }
 
-/// The drive so far as a key script (version 2), for the page to save.
+/// The drive on the screen as a key script (version 2), for the page to save.
 EMSCRIPTEN_KEEPALIVE const char* racer_drive()
 {
-    return s_drive ? s_drive->sink.Drive().c_str() : "";
+    return Said(KeyScriptText(s_drive, "racer in a browser"));
 }
 
-/// Starts a new drive, ending whatever ran; false if the game could not start (the reason
-/// went to the page's status line).
-EMSCRIPTEN_KEEPALIVE bool racer_drive_again()
+/// Starts a new drive, ending whatever ran; "" or why it could not start.
+EMSCRIPTEN_KEEPALIVE const char* racer_drive_again()
 {
-    return Start(nullptr);
+    return Start(Drive{}, "", "");
 }
 
-/// Watches the key script `text` (from the file `name`): checked whole first; "" once it
+/// Reads a key script piece by piece, `size` bytes at `data` each (from a file the page
+/// was given): memory follows the drive, not the file. False once a line was bad.
+EMSCRIPTEN_KEEPALIVE void racer_read_begin()
+{
+    s_read = Drive{};
+    s_reader = std::make_unique<CKeyScriptReader>(s_read);
+}
+EMSCRIPTEN_KEEPALIVE bool racer_read(const char* data, size_t size)
+{
+    return s_reader && s_reader->Feed(data, size);
+}
+
+/// Watches the key script read since racer_read_begin, from the file `name`: "" once it
 /// plays, or one line with the bad line's number and reason, as the tools say it.
-EMSCRIPTEN_KEEPALIVE const char* racer_watch(const char* name, const char* text)
+EMSCRIPTEN_KEEPALIVE const char* racer_watch_read(const char* name)
 {
-    std::vector<ScriptLine> script;
-    std::string error;
-    if (!ReadScript(text, script, error))
-        return (s_said = std::string(name) + ": " + error).c_str();
-    return WatchScript(name, std::move(script));
+    const bool good = s_reader && s_reader->End();
+    const std::string error = s_reader ? s_reader->Error() : "nothing was read";
+    s_reader.reset();
+    if (!good)
+        return Said(std::string(name) + ": " + error);
+    return Start(std::move(s_read), name, "");
 }
 
 /// Watches the drive a link's fragment (without its '#') carries; "" or why it cannot.
 EMSCRIPTEN_KEEPALIVE const char* racer_watch_link(const char* fragment)
 {
-    std::vector<ScriptLine> script;
-    std::string error;
-    if (!ReadDriveLink(fragment, script, error))
-        return (s_said = error).c_str();
-    return WatchScript("the link", std::move(script));
+    Drive drive;
+    std::string said;
+    if (!ReadDriveLink(fragment, drive, said))
+        return Said(said);
+    return Start(std::move(drive), "the link", said);
 }
 
 /// A replay's command by the name of its key ("P" "N" "B" "Home" "+" "-"); false when
-/// nothing is watched or the name is no command.
+/// nothing is watched, the game has ended, or the name is no command.
 EMSCRIPTEN_KEEPALIVE bool racer_replay(const char* name)
 {
-    return s_watch && s_watch->player->CommandNamed(name);
+    return s_player && s_player->CommandNamed(name);
 }
 
 /// The fragment of a link to the drive on the screen: the one watched, or the one driven.
 EMSCRIPTEN_KEEPALIVE const char* racer_share()
 {
-    std::vector<ScriptLine> script;
-    std::string error;
-    if (s_watch)
-        script = s_watch->script;
-    else if (s_drive && !ReadScript(s_drive->sink.Drive(), script, error))
-        return (s_said = "").c_str();
-    return (s_said = DriveLink(script)).c_str();
+    return Said(DriveLink(s_drive));
 }
 
-/// What the page shows of the game, as JSON: whether a drive is watched (and its name),
-/// the step shown, the steps in all, paused, the speed, at the end, the state hash of the
-/// car, and the message of a state hash that differed.
+/// What the page shows of the game, as JSON: whether a drive is watched (its name, the
+/// reader's note), the step shown, the steps in all, paused, the speed, at the end, the
+/// message of a state hash that differed; whether the game ended, the car's state hash.
 EMSCRIPTEN_KEEPALIVE const char* racer_state()
 {
     auto quoted = [](const std::string& text) {
         std::string q = "\"";
         for (const char c : text)
-            q += (c == '"' || c == '\\') ? std::string("\\") + c : std::string(1, c);
+        {
+            char escaped[8] = {c, '\0'}; // a control character as JSON writes one, else itself
+            if (static_cast<unsigned char>(c) < 0x20)
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+            q += c == '"' || c == '\\' ? std::string("\\") + c : std::string(escaped);
+        }
         return q + "\"";
     };
-    const CPlayerCar* car = s_ended ? nullptr : CGameScene::PlayerCar();
-    std::string json = std::string("{\"watching\":") + (s_watch ? "true" : "false");
-    if (s_watch)
+    auto flag = [](bool on) { return on ? "true" : "false"; };
+    std::string json = std::string("{\"watching\":") + flag(s_player != nullptr);
+    if (s_player)
     {
-        long steps = 0;
-        for (const ScriptLine& line : s_watch->script)
-            steps += line.isStep;
-        const CReplayPlayer& p = *s_watch->player;
-        json += ",\"name\":" + quoted(s_watch->name) + ",\"step\":" + std::to_string(p.Step()) +
-                ",\"steps\":" + std::to_string(steps) + ",\"paused\":" + (p.Paused() ? "true" : "false") +
-                ",\"speed\":" + quoted(CReplayPlayer::Speeds()[p.Speed()]) + ",\"atEnd\":" +
-                (p.AtEnd() ? "true" : "false") + ",\"divergence\":" + quoted(s_watch->divergence);
+        const CReplayPlayer& p = *s_player;
+        json += ",\"name\":" + quoted(s_name) + ",\"note\":" + quoted(s_note) + ",\"step\":" + std::to_string(p.Step()) +
+                ",\"steps\":" + std::to_string(s_drive.steps) + ",\"paused\":" + flag(p.Paused()) +
+                ",\"speed\":" + quoted(p.SpeedName()) + ",\"atEnd\":" + flag(p.AtEnd()) +
+                ",\"divergence\":" + quoted(p.Divergence());
     }
-    json += ",\"ended\":" + std::string(s_ended ? "true" : "false");
-    if (car != nullptr)
-        json += ",\"hash\":" + quoted(HashText(StateHash(*car)));
-    s_said = json + "}";
-    return s_said.c_str();
+    json += std::string(",\"ended\":") + flag(s_ended);
+    if (s_running)
+        json += ",\"hash\":" + quoted(HashText(StateHash(*CGameScene::PlayerCar())));
+    return Said(json + "}");
 }
 }
 
 int main()
 {
-    return Start(nullptr) ? 0 : 1;
+    return *Start(Drive{}, "", "") == '\0' ? 0 : 1;
 }

@@ -152,10 +152,9 @@ const again = document.getElementById('again');
 again.addEventListener('click', () => {
   releaseAll();
   if (location.hash) history.replaceState(null, '', location.pathname + location.search);
-  if (Module._racer_drive_again()) {
-    again.hidden = true;
-    statusLine.textContent = '';
-  }
+  notice = Module.UTF8ToString(Module._racer_drive_again());
+  again.hidden = !notice;
+  statusLine.textContent = notice;
   canvas.focus();
 });
 
@@ -168,34 +167,55 @@ document.getElementById('save').addEventListener('click', function () {
 
 let state = { watching: false }; // the game's own account (racer_state), read every frame
 let shown = '';
+let notice = ''; // why the game refused the last drive it was given, until another plays
 const replayBar = document.getElementById('replay');
 
-/// Says `said` on the status line when the game refused a drive, and plays it otherwise.
+/// Shows `said` when the game refused a drive (the one playing plays on), and otherwise
+/// that it plays.
 function watched(said) {
+  notice = said;
+  shown = '';
   if (said) { statusLine.textContent = said; return; }
   releaseAll();
   again.hidden = false;
   canvas.focus();
 }
-function watch(name, text) {
-  watched(Module.ccall('racer_watch', 'string', ['string', 'string'], [name, text]));
+/// Watches a key script from a file, read in pieces through the game's memory: a file of
+/// any size takes no more of it than its drive. A file given meanwhile takes over.
+let reading = 0;
+async function watchFile(file) {
+  const mine = ++reading, kPiece = 1 << 20, piece = Module._malloc(kPiece);
+  Module._racer_read_begin();
+  let good = true;
+  for (let at = 0; good && at < file.size && mine === reading; at += kPiece) {
+    const bytes = new Uint8Array(await file.slice(at, at + kPiece).arrayBuffer());
+    if (mine !== reading) break;
+    Module.HEAPU8.set(bytes, piece);
+    good = Module._racer_read(piece, bytes.length);
+  }
+  Module._free(piece);
+  if (mine === reading) watched(Module.ccall('racer_watch_read', 'string', ['string'], [file.name]));
 }
+/// Watches the drive of the page's link, passed through the game's memory (a link may be
+/// longer than its stack).
 function watchLink() {
-  if (Module.calledRun && location.hash.startsWith('#drive='))
-    watched(Module.ccall('racer_watch_link', 'string', ['string'], [location.hash.slice(1)]));
+  if (!Module.calledRun || !location.hash.startsWith('#drive=')) return;
+  const fragment = Module.allocateUTF8(location.hash.slice(1));
+  const said = Module.UTF8ToString(Module._racer_watch_link(fragment));
+  Module._free(fragment);
+  watched(said);
 }
 function replay(command) { Module.ccall('racer_replay', 'boolean', ['string'], [command]); }
 window.addEventListener('hashchange', watchLink);
 
-document.getElementById('open').addEventListener('change', async function () {
-  if (this.files[0]) watch(this.files[0].name, await this.files[0].text());
+document.getElementById('open').addEventListener('change', function () {
+  if (this.files[0]) watchFile(this.files[0]);
   this.value = '';
 });
 document.addEventListener('dragover', (event) => event.preventDefault());
-document.addEventListener('drop', async (event) => {
+document.addEventListener('drop', (event) => {
   event.preventDefault();
-  const file = event.dataTransfer.files[0];
-  if (file) watch(file.name, await file.text());
+  if (event.dataTransfer.files[0]) watchFile(event.dataTransfer.files[0]);
 });
 for (const button of replayBar.querySelectorAll('button'))
   button.addEventListener('click', () => { replay(button.dataset.command); canvas.focus(); });
@@ -206,11 +226,11 @@ function showState() {
   if (json === shown) return;
   shown = json;
   state = JSON.parse(json);
-  replayBar.hidden = !state.watching || state.ended;
-  if (!state.watching || state.ended) return;
+  replayBar.hidden = !state.watching;
+  if (!state.watching || notice) return;
   const where = state.atEnd ? 'the end' : state.paused ? 'paused' : `${state.speed}× real time`;
   statusLine.textContent = state.divergence ||
-    `Watching ${state.name}: step ${state.step} of ${state.steps}, ${where}.`;
+    `Watching ${state.name}: step ${state.step} of ${state.steps}, ${where}.${state.note ? ` (${state.note}.)` : ''}`;
 }
 
 // --- Sharing the drive on the screen as a link: nothing of it goes to a server. ---

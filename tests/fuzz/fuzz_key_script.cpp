@@ -1,54 +1,42 @@
 // libFuzzer target: the key-script reader, in both versions of the format. Every input is
-// read as a whole script; each step it yields must read back the same through the line
-// the writers write: its letters alone (version 1), and its letters and its state hash
-// (version 2).
+// read as a whole script, in one piece and in two split where its first byte says: both
+// must read the same drive, or fail on the same line. A drive read is written again as a
+// key script (KeyScriptText), which must read back as the same drive.
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "tests/fuzz/SameDrive.h"
 #include "tools/KeyScript.h"
 
 namespace
 {
 
-/// Reads `text` as a script and gives its first line; aborts if it yields none.
-ScriptLine ReadBack(const std::string& text)
+/// Reads `text` as a key script in two pieces, the first `split` bytes long.
+bool Read(const std::string& text, size_t split, Drive& drive, std::string& error)
 {
-    FILE* in = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-    CKeyScriptReader reader(in);
-    ScriptLine line;
-    if (!reader.Next(line))
-        std::abort();
-    std::fclose(in);
-    return line;
+    CKeyScriptReader reader(drive);
+    const bool good = reader.Feed(text.data(), split) && reader.Feed(text.data() + split, text.size() - split) &&
+                      reader.End();
+    error = reader.Error();
+    if (good == error.empty() && error.find('\n') == std::string::npos)
+        return good;
+    std::abort(); // a failure is one line, and only a failure has one
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* in = fmemopen(const_cast<uint8_t*>(data), size, "r");
-    if (in == nullptr)
-        return 0; // an empty buffer
-    CKeyScriptReader reader(in);
-    ScriptLine line;
-    long last = 0;
-    while (reader.Next(line))
-    {
-        if (line.lineNumber <= last)
-            std::abort(); // line numbers only grow
-        last = line.lineNumber;
-        if (!line.isStep)
-            continue;
-        const ScriptLine v1 = ReadBack(KeyLetters(line.keys));
-        if (!v1.isStep || v1.keys != line.keys || v1.hasHash)
-            std::abort(); // what the version-1 writer writes, the reader reads back unchanged
-        const ScriptLine v2 = ReadBack(std::string(kFormatLine) + "\n" + StepLine(line.keys, line.hash));
-        if (!v2.isStep || v2.keys != line.keys || !v2.hasHash || v2.hash != line.hash)
-            std::abort(); // and so with the version-2 writer's keys and hash
-    }
-    std::fclose(in);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    Drive whole, split, again;
+    std::string error, splitError;
+    const bool good = Read(text, text.size(), whole, error);
+    Read(text, size == 0 ? 0 : data[0] % (size + 1), split, splitError);
+    if (error != splitError || !SameDrive(whole, split))
+        std::abort(); // where a piece ends changes nothing
+    if (good && (!Read(KeyScriptText(whole, "fuzz_key_script"), 0, again, error) || !SameDrive(whole, again)))
+        std::abort(); // what the writer writes of a drive reads back as that drive
     return 0;
 }

@@ -102,7 +102,7 @@ class Page {
     const keys = {
       ArrowUp: ['ArrowUp', 38], ArrowRight: ['ArrowRight', 39], ArrowLeft: ['ArrowLeft', 37],
       ArrowDown: ['ArrowDown', 40], Space: [' ', 32], Escape: ['Escape', 27], KeyP: ['p', 80],
-      KeyN: ['n', 78], KeyB: ['b', 66],
+      KeyN: ['n', 78], KeyB: ['b', 66], Home: ['Home', 36], Equal: ['=', 187], Minus: ['-', 189],
     };
     const [keyName, keyCode] = keys[code];
     await this.send('Input.dispatchKeyEvent', {

@@ -2,10 +2,13 @@
 // what it saw into a folder for the test to check (each file below). In every engine:
 // size.txt, rest.bmp, up.bmp, drive.keys with drive.bmp (the page's own recording and its
 // canvas at one instant), link.txt (the drive shared as a link), linked.txt (the game's
-// state once the link played in a new page), back.txt (then paused and a step back), tampered.txt (what a link with one key changed
-// said), bad.txt (what the page said of a bad script). In Chromium also: rates.txt,
-// blur.keys with blur.txt, screens.txt, touch.txt, gamepad.txt, installability.txt,
-// ended.txt, again.bmp and offline.txt (after a reload with the web server gone).
+// state once the link played in a new page), back.txt (then paused and a step back),
+// ended.txt (the status after Escape there), again.bmp and again.txt (replay keys after the
+// end, then Drive again and Up), tampered.txt (what the link of a dropped script with one
+// key changed said), altered.txt (a link with a character changed), bad.txt (what the page
+// said of a bad script dropped on it). In Chromium also: rates.txt, blur.keys with
+// blur.txt, screens.txt, touch.txt, gamepad.txt, installability.txt and offline.txt (after
+// a reload with the web server gone).
 //
 //   node page_probe.js ENGINE URL OUT_FOLDER [SERVER_PID]    (ENGINE: chromium, firefox or
 //                    webkit; exit status 1 if the page fails; Chromium ends the server)
@@ -139,23 +142,12 @@ async function phoneAndFocus(browser, page, write) {
 
 }
 
-/// Chromium alone, last: installability, Escape and another drive, and a reload offline.
-async function lastInChromium(browser, page, write, file) {
+/// Chromium alone, last: installability and a reload offline.
+async function lastInChromium(browser, page, write) {
   await browser.devtools.send('Target.activateTarget', { targetId: page.targetId }); // after the link's pages
   await sleep(300);
     const { installabilityErrors } = await page.send('Page.getInstallabilityErrors');
     write('installability.txt', JSON.stringify(installabilityErrors));
-
-    // Escape ends the game, and the page says so; then another drive.
-    // Held for a moment, as a player's press lasts: the game reads the keys once a frame.
-    await page.key('keyDown', 'Escape');
-    await sleep(100);
-    await page.key('keyUp', 'Escape');
-    await until(page, `${kStatus}.includes('ended')`, 5);
-    write('ended.txt', await page.evaluate(kStatus));
-    await page.evaluate("document.getElementById('again').click()");
-    await sleep(700);
-    await snapshot(page, file('again.bmp'));
 
     // Offline: once the worker is active, the server goes and the page reloads.
     await page.evaluate(`Promise.race([navigator.serviceWorker.ready,
@@ -226,8 +218,7 @@ async function main() {
     const link = drive.link;
     write('link.txt', link);
 
-    // The link in a new page plays the drive; with one key of its first run changed, the
-    // replay parts from it and says where.
+    // The link in a new page plays the drive, and is car_play's to study.
     const linked = await browser.open(link);
     await ready(linked);
     write('linked.txt', JSON.stringify(await played(linked)));
@@ -238,21 +229,64 @@ async function main() {
     await until(linked, `(({ paused, step, steps }) => paused && step === steps - 1)(${kState})`, 5);
     const back = await state(linked);
     write('back.txt', `paused=${back.paused} ${back.step} of ${back.steps}`);
+
+    // Escape ends the watch, and the page says so; a replay's key after it reaches nothing;
+    // Drive again drives, from rest.
+    await linked.evaluate("(window.failed = [], addEventListener('error', (e) => failed.push(e.message)), 0)");
+    await linked.key('keyDown', 'Escape');
+    await sleep(100); // held as a player holds it: the game reads the keys once a frame
+    await linked.key('keyUp', 'Escape');
+    await until(linked, `${kStatus}.includes('ended')`, 5);
+    write('ended.txt', await linked.evaluate(kStatus));
+    for (const code of ['KeyP', 'KeyN', 'KeyB', 'Home', 'Equal', 'Minus']) {
+      await linked.key('keyDown', code);
+      await linked.key('keyUp', code);
+    }
+    const ended = await state(linked);
+    await linked.evaluate("document.getElementById('again').click()");
+    await until(linked, `${kSteps} > 0`, 5);
+    await snapshot(linked, file('again.bmp'));
+    const atRest = (await state(linked)).hash;
+    await linked.key('keyDown', 'ArrowUp');
+    await until(linked, `${kState}.hash !== '${atRest}'`, 5);
+    await linked.key('keyUp', 'ArrowUp');
+    write('again.txt', `ended=${ended.ended} watching=${ended.watching} errors=${await linked.evaluate('failed.join("; ") || 0')}` +
+      ` moved=${(await state(linked)).hash !== atRest}`);
     await linked.close();
-    const [address, data] = link.split('#drive=1.');
-    const bytes = Buffer.from(data.replace(/-/g, '+').replace(/_/g, '/'), 'base64');
-    bytes[0] ^= 1; // a run of steps opens with its keys: Up toggled
-    const tampered = await browser.open(`${address}#drive=1.${bytes.toString('base64url')}`);
+
+    // A script with one key of its first step changed, dropped on the page and shared: its
+    // link plays, and the replay parts from it where the key was, naming the step.
+    const drop = (where, name, text) => where.evaluate(`(() => { const t = new DataTransfer();
+      t.items.add(new File([${JSON.stringify(text)}], ${JSON.stringify(name)}));
+      document.dispatchEvent(new DragEvent('drop', { dataTransfer: t, cancelable: true })); return 0; })()`);
+    const lines = drive.drive.split('\n');
+    const first = lines.findIndex((line) => /^[UDLRS.]+ /.test(line));
+    lines[first] = lines[first].replace(/^\S+/, (keys) => (keys.includes('U') ? keys.replace('U', '') || '.' : `U${keys.replace('.', '')}`));
+    await drop(page, 'tampered.keys', lines.join('\n'));
+    await until(page, `${kState}.name === 'tampered.keys'`, 10);
+    const tamperedLink = `${link.split('#')[0]}#${await page.evaluate('Module.UTF8ToString(Module._racer_share())')}`;
+    const tampered = await browser.open(tamperedLink);
     await ready(tampered);
     await played(tampered);
     await until(tampered, `${kStatus}.startsWith('line')`, 5);
     write('tampered.txt', await tampered.evaluate(kStatus));
     await tampered.close();
 
-    // A bad script is refused whole, with its line and why.
-    write('bad.txt', await page.evaluate("Module.ccall('racer_watch', 'string', ['string', 'string'], ['bad.keys', 'U\\nU\\nUQ\\n'])"));
+    // A link with a character changed is refused as altered, and the page drives on.
+    const at = link.length - 20;
+    const altered = await browser.open(link.slice(0, at) + (link[at] === 'A' ? 'B' : 'A') + link.slice(at + 1));
+    await ready(altered);
+    const steps = await altered.evaluate(kSteps);
+    await until(altered, `${kSteps} > ${steps} + 30`, 5);
+    write('altered.txt', `${await altered.evaluate(kStatus)} (${await altered.evaluate(kSteps) - steps} steps on)`);
+    await altered.close();
 
-    if (engine === 'chromium') await lastInChromium(browser, page, write, file);
+    // A bad script, dropped, is refused whole, with its line and why.
+    await drop(page, 'bad.keys', 'U\nU\nUQ\n');
+    await until(page, `${kStatus}.startsWith('bad.keys')`, 10);
+    write('bad.txt', await page.evaluate(kStatus));
+
+    if (engine === 'chromium') await lastInChromium(browser, page, write);
   } finally {
     await browser.close();
   }

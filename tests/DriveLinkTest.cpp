@@ -1,0 +1,129 @@
+// Links from anyone: every malformed fragment refused with its reason, every cut of a link
+// refused as cut, and one longest drive for every reader.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tools/DriveLink.h"
+#include "tools/KeyScript.h"
+
+namespace
+{
+
+/// Reads `text` as a key script.
+bool ReadScript(const std::string& text, Drive& drive, std::string& error)
+{
+    CKeyScriptReader reader(drive);
+    const bool good = reader.Feed(text.data(), text.size()) && reader.End();
+    error = reader.Error();
+    return good;
+}
+
+/// A recorded drive of `steps` steps, turning every 7th: a state hash after each.
+std::string Recorded(long steps)
+{
+    std::string text = "# racer key script 2\n";
+    for (long i = 0; i < steps; ++i)
+        text += std::string(i % 7 < 3 ? "UR " : "U ") + "0123456789abcdef\n";
+    return text;
+}
+
+} // namespace
+
+TEST(DriveLink, RefusesEveryMalformedFragmentSayingWhy)
+{
+    const std::string hash = "\x21" "ABCDEFGH";
+    const struct
+    {
+        const char* what;
+        std::string fragment;
+        const char* said; ///< what the one line holds
+    } kCases[] = {
+        {"no prefix", "drive2.AAAA", "the link holds no drive"},
+        {"a dot in the first six characters", "dr.ve=2.AAAA", "the link holds no drive"},
+        {"no version", "drive=.AAAA", "the link holds no drive"},
+        {"a later version", "drive=3.AAAA", "of version 3 of its format; this build reads versions 1 and 2"},
+        {"a version of 20 digits", "drive=99999999999999999999.A", "of version 999999999999 of its format"},
+        {"a character of base64, not base64url", "drive=2.AA+A", "not base64url: '+'"},
+        {"a control character", "drive=2.AA\nA", "not base64url: byte 0x0a"},
+        {"no data", "drive=2.", "the link is cut short: it ends before its drive begins"},
+        {"a huge step count", LinkOfRecords(10'000'000, ""),
+         "has 10,000,000 steps, more than the longest drive, 216,000 steps (an hour)"},
+        {"version 1, 10,000,000 steps in 15 characters", "drive=1.AP-s4gQ", "is longer than the longest drive"},
+        {"version 1, one step more than the longest", "drive=1.AMCXDQ", "is longer than the longest drive"},
+        {"a field index out of range", LinkOfRecords(0, std::string("\x20\x01\x63\0\0\0\0", 7)),
+         "sets a field that cannot be set"},
+        {"a field that cannot be set (m0)", LinkOfRecords(0, std::string("\x20\x01\x08\0\0\0\0", 7)),
+         "sets a field that cannot be set"},
+        {"a speed that is no number", LinkOfRecords(0, std::string("\x20\x01\x00\0\0\xc0\x7f", 7)),
+         "gives speed a value that is no number"},
+        {"a hash with no step", LinkOfRecords(0, hash), "holds a state hash of no step"},
+        {"two hashes for one step", LinkOfRecords(1, std::string("\x01\0", 2) + hash + hash), "holds a state hash of no step"},
+        {"a record of no kind", LinkOfRecords(0, "\x22"), "holds a record this build does not know: '\"'"},
+        {"a run cut in its length", LinkOfRecords(1, "\x01\x80"), "is cut short in a run of steps"},
+        {"an overlong number", LinkOfRecords(1, std::string("\x01\x80\0", 3)), "is not written as its format writes it"},
+        {"two runs that are one", LinkOfRecords(2, std::string("\x01\0\x01\0", 4)), "is not written as its format writes it"},
+        {"a hash at a step a link does not keep", LinkOfRecords(2, std::string("\x01\0", 2) + hash + std::string("\x02\0", 2)),
+         "is not written as its format writes it"},
+        {"fewer steps than it says", LinkOfRecords(5, std::string("\x01\0", 2)), "is not written as its format writes it"},
+        {"a character more", LinkOfRecords(1, std::string("\x01\0", 2)) + "AAAA", "the link is altered: its check does not match"},
+    };
+    for (const auto& c : kCases)
+    {
+        Drive drive;
+        std::string said;
+        EXPECT_FALSE(ReadDriveLink(c.fragment, drive, said)) << c.what;
+        EXPECT_NE(said.find(c.said), std::string::npos) << c.what << ": " << said;
+        EXPECT_EQ(drive.steps, 0) << c.what;
+    }
+}
+
+TEST(DriveLink, TellsACutLinkFromAnAlteredOne)
+{
+    Drive drive;
+    std::string said;
+    ASSERT_TRUE(ReadScript(Recorded(900), drive, said)) << said;
+    const std::string link = DriveLink(drive);
+    for (size_t size = 0; size < link.size(); ++size)
+    {
+        Drive cut;
+        EXPECT_FALSE(ReadDriveLink(link.substr(0, size), cut, said)) << size;
+        EXPECT_EQ(said.rfind(size < 8 ? "the link holds no drive" : "the link is cut short: ", 0), 0u) << size << ": " << said;
+    }
+    EXPECT_FALSE(ReadDriveLink(link.substr(0, link.size() / 2), drive, said));
+    EXPECT_NE(said.find(" of 900 steps (a messenger may have cut it)"), std::string::npos) << said;
+    for (size_t at = 12; at < link.size(); ++at)
+    {
+        std::string altered = link;
+        altered[at] = altered[at] == 'A' ? 'B' : 'A';
+        EXPECT_FALSE(ReadDriveLink(altered, drive, said)) << at;
+        EXPECT_NE(said.find("the link is altered"), std::string::npos) << at << ": " << said;
+    }
+}
+
+TEST(DriveLink, OneLongestDriveForEveryReader)
+{
+    Drive drive;
+    std::string said;
+    std::string hour;
+    for (long i = 0; i < kMostSteps; ++i)
+        hour += "U\n";
+    ASSERT_TRUE(ReadScript(hour, drive, said)) << said;
+    EXPECT_EQ(drive.steps, kMostSteps);
+    EXPECT_EQ(drive.runs.size(), 1u); // held as its runs: an hour of Up is one
+    Drive longer;
+    EXPECT_FALSE(ReadScript(hour + "U\n", longer, said));
+    EXPECT_EQ(said, "line 216001: the drive is longer than the longest drive, 216,000 steps (an hour)");
+
+    // A link of the longest drive reads, and is one run too; a recording keeps no more.
+    const std::string link = DriveLink(drive);
+    EXPECT_LT(link.size(), 30u);
+    ASSERT_TRUE(ReadDriveLink(link, drive, said)) << said;
+    EXPECT_EQ(drive.steps, kMostSteps);
+    EXPECT_FALSE(RecordStep(drive, 0, 0));
+    EXPECT_EQ(drive.steps, kMostSteps);
+    EXPECT_TRUE(said.empty());
+    ASSERT_TRUE(ReadDriveLink("drive=1.", drive, said));
+    EXPECT_EQ(said, "a link of version 1 of its format cannot show that it is whole");
+}

@@ -1,0 +1,70 @@
+#include "tools/Drive.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "tools/CarFields.h"
+#include "tools/KeyScript.h"
+
+bool AddSteps(Drive& drive, uint8_t keys, long count)
+{
+    if (count > kMostSteps - drive.steps)
+        return false;
+    // A set line between two steps parts their runs, so that each run starts where its
+    // settings apply.
+    const bool setBefore = !drive.settings.empty() && drive.settings.back().after == drive.steps;
+    if (drive.runs.empty() || drive.runs.back().keys != keys || setBefore)
+        drive.runs.push_back(DriveRun{keys, 0});
+    drive.runs.back().steps += count;
+    drive.steps += count;
+    return true;
+}
+
+void AddSetting(Drive& drive, const FieldSetting& setting)
+{
+    if (drive.settings.empty() || drive.settings.back().after != drive.steps)
+        drive.settings.push_back(DriveSettings{drive.steps, {}});
+    std::vector<FieldSetting>& fields = drive.settings.back().fields;
+    const auto at = std::lower_bound(fields.begin(), fields.end(), setting,
+                                     [](const FieldSetting& a, const FieldSetting& b) { return a.field < b.field; });
+    if (at != fields.end() && at->field == setting.field)
+        at->bits = setting.bits;
+    else
+        fields.insert(at, setting);
+}
+
+void AddCheck(Drive& drive, uint64_t hash, long line)
+{
+    // Written out, every step and every set point is a line after the script's header.
+    const long written = kScriptHeaderLines + drive.steps + static_cast<long>(drive.settings.size());
+    drive.checks.push_back(StateCheck{drive.steps, hash, line != 0 ? line : written});
+}
+
+bool RecordStep(Drive& drive, uint8_t keys, uint64_t hash)
+{
+    if (!AddSteps(drive, keys))
+        return false;
+    AddCheck(drive, hash);
+    return true;
+}
+
+std::string Counted(uint64_t n)
+{
+    std::string digits = std::to_string(n);
+    for (size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
+std::string ShownCharacter(char c)
+{
+    const unsigned char u = static_cast<unsigned char>(c);
+    char text[16];
+    std::snprintf(text, sizeof text, u >= 0x21 && u < 0x7f ? "'%c'" : "byte 0x%02x", u);
+    return text;
+}
+
+std::string LongestDrive()
+{
+    return "the longest drive, " + Counted(kMostSteps) + " steps (an hour)";
+}

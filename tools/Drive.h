@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CarField;
+
+// A drive as key scripts, links and recordings hold it: the steps' keys in runs, the car
+// fields set between steps, and the state hashes it gives. Its size follows what it was
+// read from, never the steps it claims: a run of an hour's steps is one run.
+
+/// The longest drive, in steps: an hour at 60 steps a second. A recording keeps no more,
+/// and every reader refuses a longer drive, naming this limit.
+constexpr long kMostSteps = 216'000;
+
+/// One car field given a value.
+struct FieldSetting
+{
+    const CarField* field = nullptr;
+    uint32_t bits = 0; ///< the value, as the field stores it (CarFields.h)
+    bool operator==(const FieldSetting&) const = default;
+};
+
+/// Steps in a row that hold the same keys.
+struct DriveRun
+{
+    uint8_t keys = 0; ///< KeyBits
+    long steps = 0;   ///< at least 1
+    bool operator==(const DriveRun&) const = default;
+};
+
+/// Fields set after `after` steps, before the next one: one value a field, in the order of
+/// the car's fields (set in any order, the car ends the same).
+struct DriveSettings
+{
+    long after = 0;
+    std::vector<FieldSetting> fields;
+    bool operator==(const DriveSettings&) const = default;
+};
+
+/// The car's state hash after step `step`, given on line `line` of the drive's key script.
+struct StateCheck
+{
+    long step = 0;
+    uint64_t hash = 0;
+    long line = 0;
+};
+
+struct Drive
+{
+    std::vector<DriveRun> runs;          ///< no two in a row with the same keys
+    std::vector<DriveSettings> settings; ///< by `after`, one for each
+    std::vector<StateCheck> checks;      ///< by step, at most one for each
+    long steps = 0;                      ///< the runs' steps, counted as they are added
+};
+
+/// Adds `count` steps holding `keys`; false, and nothing added, past kMostSteps.
+bool AddSteps(Drive& drive, uint8_t keys, long count = 1);
+
+/// Sets a field after the steps so far; a later value for the same field replaces it.
+void AddSetting(Drive& drive, const FieldSetting& setting);
+
+/// The state hash after the last step so far; `line` 0: the line the key script that
+/// KeyScriptText writes gives it.
+void AddCheck(Drive& drive, uint64_t hash, long line = 0);
+
+/// A step of a recording: its keys and the state hash after it. False, and nothing kept,
+/// once the drive holds kMostSteps.
+bool RecordStep(Drive& drive, uint8_t keys, uint64_t hash);
+
+/// `n` with thousands set apart: "216,000".
+std::string Counted(uint64_t n);
+
+/// A character as a message shows it: printable as itself ('x'), else as a byte (byte 0x0a).
+std::string ShownCharacter(char c);
+
+/// "the longest drive, 216,000 steps (an hour)": how the limit is named.
+std::string LongestDrive();
