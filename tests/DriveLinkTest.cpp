@@ -116,12 +116,12 @@ TEST(DriveLink, OneLongestDriveForEveryReader)
     EXPECT_FALSE(ReadScript(hour + "U\n", longer, said));
     EXPECT_EQ(said, "line 216001: the drive is longer than the longest drive, 216,000 steps (an hour)");
 
-    // A link of the longest drive reads, and is one run too; a recording keeps no more.
+    // A link of the longest drive reads, and is one run too; no step more is kept.
     const std::string link = DriveLink(drive);
     EXPECT_LT(link.size(), 30u);
     ASSERT_TRUE(ReadDriveLink(link, drive, said)) << said;
     EXPECT_EQ(drive.steps, kMostSteps);
-    EXPECT_FALSE(RecordStep(drive, 0, 0));
+    EXPECT_FALSE(AddSteps(drive, 0));
     EXPECT_EQ(drive.steps, kMostSteps);
     EXPECT_TRUE(said.empty());
     ASSERT_TRUE(ReadDriveLink("drive=1.", drive, said));

@@ -2,8 +2,8 @@
 # car_play in a real window under Xvfb: a golden script ends on the picture car_trace
 # --frame draws for it, never faster than 60 steps a second; P pauses, N steps once while
 # paused; five steps back from step 100 show step 95's picture; four times real time plays
-# 600 steps in 2.5 s to 5 s; the driving keys of the keyboard do not reach the car; a bad
-# script is refused before any window opens. (The pacing's own figures: scripts/bench.)
+# 600 steps in 2.5 s to 5 s; a link plays too; the driving keys of the keyboard do not
+# reach the car; a bad script is refused before any window opens. (The pacing's own figures: scripts/bench.)
 #
 #   play_test.sh CAR_PLAY CAR_TRACE WINDOW_PROBE     (run from the folder that holds Data/ and tests/)
 set -u
@@ -90,6 +90,8 @@ read -r n secs < <(sed -n 's/^car_play: \([0-9]*\) steps in \([0-9.]*\) s.*/\1 \
 check "--speed 4 plays 600 steps in 2.5 s to 5 s, at least twice as fast as real time: $(cat "$work/err")" \
     awk -v n="${n:-0}" -v s="${secs:-0}" 'BEGIN {exit !(n == 600 && s >= 2.48 && s <= 5)}'
 check "and ends with status 0 (got $exit_status)" [ "$exit_status" = 0 ]
+run "$play" --speed 4 --exit "https://example.org/racer/#$(cat "$here/golden/mixed_drive.link")"
+check "a link as its argument, the whole address, plays with every state hash the same (status $status) $(cat "$work/err")" [ $status = 0 ]
 
 # --- A bad script line: status 2 with its number, before any window (no display here). ---
 printf 'U\nU\nUQ\n' >"$work/bad.keys"

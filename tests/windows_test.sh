@@ -85,6 +85,10 @@ status=$?
 check "car_trace.exe checks the $(grep -vc '^[#=]' "$work/linux.keys") state hashes of a drive recorded on Linux: all the same (status $status) $(cat "$work/err")" \
     [ $status = 0 -a "$(head -n 1 "$work/linux.keys")" = "# racer key script 2" ]
 
+wine car_play.exe --speed 4 --exit "https://example.org/racer/#$(cat "$project/tests/golden/mixed_drive.link")" >/dev/null 2>"$work/err"
+status=$?
+check "car_play.exe plays a link as its argument, every state hash the same (status $status) $(tr -d '\r' <"$work/err")" [ $status = 0 ]
+
 # --- The pictures, high: every step of a slide, every second step of a long drive. ---
 windows_frames() { (cd "$game" && high '.\car_trace.exe' --frames "$(winepath -w "$1")" --every "$2"); }
 linux_frames() { "$linux/car_trace" --frames "$1" --every "$2"; }

@@ -71,18 +71,12 @@ uint32_t FieldBits(const CarField& field, const CPlayerCar& car)
 std::string FieldText(const CarField& field, uint32_t bits)
 {
     char text[32];
+    float real;
+    std::memcpy(&real, &bits, sizeof real);
     if (field.count != nullptr)
-    {
-        int32_t count;
-        std::memcpy(&count, &bits, sizeof count);
-        std::snprintf(text, sizeof text, "%" PRId32, count);
-    }
+        std::snprintf(text, sizeof text, "%" PRId32, static_cast<int32_t>(bits));
     else
-    {
-        float real;
-        std::memcpy(&real, &bits, sizeof real);
         std::snprintf(text, sizeof text, "%.9g", static_cast<double>(real));
-    }
     return text;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tools/CarFields.h"
 #include "tools/KeyScript.h"
 
 bool AddSteps(Drive& drive, uint8_t keys, long count)
@@ -38,14 +37,6 @@ void AddCheck(Drive& drive, uint64_t hash, long line)
     // Written out, every step and every set point is a line after the script's header.
     const long written = kScriptHeaderLines + drive.steps + static_cast<long>(drive.settings.size());
     drive.checks.push_back(StateCheck{drive.steps, hash, line != 0 ? line : written});
-}
-
-bool RecordStep(Drive& drive, uint8_t keys, uint64_t hash)
-{
-    if (!AddSteps(drive, keys))
-        return false;
-    AddCheck(drive, hash);
-    return true;
 }
 
 std::string Counted(uint64_t n)

@@ -49,7 +49,7 @@ struct StateCheck
 
 struct Drive
 {
-    std::vector<DriveRun> runs;          ///< no two in a row with the same keys
+    std::vector<DriveRun> runs;          ///< parted where the keys change or settings come
     std::vector<DriveSettings> settings; ///< by `after`, one for each
     std::vector<StateCheck> checks;      ///< by step, at most one for each
     long steps = 0;                      ///< the runs' steps, counted as they are added
@@ -64,10 +64,6 @@ void AddSetting(Drive& drive, const FieldSetting& setting);
 /// The state hash after the last step so far; `line` 0: the line the key script that
 /// KeyScriptText writes gives it.
 void AddCheck(Drive& drive, uint64_t hash, long line = 0);
-
-/// A step of a recording: its keys and the state hash after it. False, and nothing kept,
-/// once the drive holds kMostSteps.
-bool RecordStep(Drive& drive, uint8_t keys, uint64_t hash);
 
 /// `n` with thousands set apart: "216,000".
 std::string Counted(uint64_t n);

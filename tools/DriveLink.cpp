@@ -2,22 +2,19 @@
 
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 #include "tools/CarFields.h"
 
 namespace
 {
 
-constexpr const char* kPrefix = "drive=";
-constexpr size_t kPrefixSize = 6;
+constexpr std::string_view kPrefix = "drive=";
 constexpr long kHashEvery = 60; ///< steps: one state hash a second of drive
 constexpr const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
-// The records of the data, each opening with a byte: below kSettings a run of steps
-// holding those keys (KeyBits), then the run's length less one; kSettings a set line, then
-// its number of fields and each one's index in the car's fields and four bytes; kHash the
-// state hash after the step before it, eight bytes. Numbers are LEB128, bytes least
-// significant first.
+// The records open with a byte (docs/tools.md): below kSettings a run of steps holding
+// those keys, kSettings a set line, kHash the state hash after the step before it.
 constexpr unsigned char kSettings = 32;
 constexpr unsigned char kHash = 33;
 
@@ -90,116 +87,137 @@ bool FromBase64(const std::string& text, std::string& bytes, std::string& said)
     return true;
 }
 
-/// Reads bytes in order; every reader fails, for good, past their end.
-class CBytes
+/// Reads `bytes` in order from `at` to `end`; every read fails, for good, past the end.
+struct CBytes
 {
-public:
-    explicit CBytes(const std::string& bytes, size_t from = 0, size_t to = std::string::npos)
-        : m_bytes(bytes), m_at(from), m_end(std::min(to, bytes.size()))
-    {
-    }
+    const std::string& bytes;
+    size_t at = 0;
+    size_t end = bytes.size();
 
-    bool AtEnd() const { return m_at == m_end; }
-    size_t At() const { return m_at; }
+    /// The next byte, 0 past the end.
+    unsigned char Byte() { return at < end ? static_cast<unsigned char>(bytes[at++]) : (++at, 0); }
 
-    bool Byte(unsigned char& b)
-    {
-        if (m_at == m_end)
-            return false;
-        b = static_cast<unsigned char>(m_bytes[m_at++]);
-        return true;
-    }
-
+    /// A LEB128 number of at most 64 bits.
     bool Number(uint64_t& v)
     {
         v = 0;
-        for (int shift = 0; shift < 64; shift += 7)
-        {
-            unsigned char b;
-            if (!Byte(b))
-                return false;
-            v |= static_cast<uint64_t>(b & 0x7f) << shift;
-            if ((b & 0x80) == 0)
-                return true;
-        }
-        return false;
+        unsigned char b = 0x80;
+        for (int shift = 0; shift < 64 && (b & 0x80) != 0; shift += 7)
+            v |= static_cast<uint64_t>((b = Byte()) & 0x7f) << shift;
+        return at <= end && (b & 0x80) == 0;
     }
 
-    bool Bytes(uint64_t& v, int count)
+    /// `count` bytes, least significant first.
+    bool Fixed(uint64_t& v, int count)
     {
         v = 0;
         for (int i = 0; i < count; ++i)
-        {
-            unsigned char b;
-            if (!Byte(b))
-                return false;
-            v |= static_cast<uint64_t>(b) << (8 * i);
-        }
-        return true;
+            v |= static_cast<uint64_t>(Byte()) << (8 * i);
+        return at <= end;
     }
-
-private:
-    const std::string& m_bytes;
-    size_t m_at;
-    size_t m_end;
 };
 
-/// Reads records into `drive` until their end; false, with `why` (what follows "the link's
-/// drive"), at the first that is wrong or cut short.
-bool ReadRecords(CBytes& in, Drive& drive, std::string& why)
+/// Reads records into `drive` until their end; false, saying why, at the first that is wrong
+/// or cut short.
+bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
 {
     bool afterRun = false; // the record before was a run of steps
-    while (!in.AtEnd())
+    while (in.at < in.end)
     {
-        unsigned char tag;
-        in.Byte(tag);
+        const unsigned char tag = in.Byte();
         const bool run = tag < kSettings;
         if (run)
         {
             uint64_t more;
             if (!in.Number(more))
-                return (why = "is cut short in a run of steps"), false;
+                return (said = "the link's drive is cut short in a run of steps"), false;
             if (more >= static_cast<uint64_t>(kMostSteps - drive.steps))
-                return (why = "is longer than " + LongestDrive()), false;
+                return (said = "the link's drive is longer than " + LongestDrive()), false;
             AddSteps(drive, tag, static_cast<long>(more) + 1);
         }
         else if (tag == kSettings)
         {
             uint64_t count;
             if (!in.Number(count) || count > kCarFieldCount)
-                return (why = "is cut short in a set line"), false;
+                return (said = "the link's drive is cut short in a set line"), false;
             for (uint64_t i = 0; i < count; ++i)
             {
                 uint64_t index, bits;
-                if (!in.Number(index) || !in.Bytes(bits, 4) || index >= kCarFieldCount || !kCarFields[index].settable)
-                    return (why = "sets a field that cannot be set, or is cut short"), false;
+                if (!in.Number(index) || !in.Fixed(bits, 4) || index >= kCarFieldCount || !kCarFields[index].settable)
+                    return (said = "the link's drive sets a field that cannot be set, or is cut short"), false;
                 const CarField& field = kCarFields[index];
                 const uint32_t word = static_cast<uint32_t>(bits);
                 float real;
                 std::memcpy(&real, &word, sizeof real);
                 if (field.real != nullptr && !std::isfinite(real))
-                    return (why = std::string("gives ") + field.name + " a value that is no number"), false;
+                    return (said = std::string("the link's drive gives ") + field.name + " a value that is no number"), false;
                 AddSetting(drive, FieldSetting{&field, word});
             }
         }
         else if (tag == kHash)
         {
             uint64_t hash;
-            if (!afterRun || (!drive.checks.empty() && drive.checks.back().step == drive.steps) || !in.Bytes(hash, 8))
-                return (why = "holds a state hash of no step"), false;
+            if (!afterRun || (!drive.checks.empty() && drive.checks.back().step == drive.steps) || !in.Fixed(hash, 8))
+                return (said = "the link's drive holds a state hash of no step"), false;
             AddCheck(drive, hash);
         }
         else
-            return (why = "holds a record this build does not know: " + ShownCharacter(static_cast<char>(tag))), false;
+            return (said = "the link's drive holds a record this build does not know: " + ShownCharacter(static_cast<char>(tag))), false;
         afterRun = run;
     }
     return true;
 }
 
-bool Refuse(std::string& said, const std::string& why)
+/// ReadDriveLink, leaving in `drive` what it read before a refusal.
+bool ReadLink(const std::string& fragment, Drive& drive, std::string& said)
 {
-    said = why;
-    return false;
+    const size_t dot = fragment.find('.');
+    const std::string version = fragment.compare(0, kPrefix.size(), kPrefix) == 0 && dot != std::string::npos
+                                    ? fragment.substr(kPrefix.size(), dot - kPrefix.size())
+                                    : "";
+    if (version.empty() || version.find_first_not_of("0123456789") != std::string::npos)
+        return (said = "the link holds no drive"), false;
+    if (version != "1" && version != std::to_string(kDriveLinkVersion))
+        return (said = "the link's drive is of version " + version.substr(0, 12) +
+                       " of its format; this build reads versions 1 and 2"), false;
+    std::string bytes;
+    if (!FromBase64(fragment.substr(dot + 1), bytes, said))
+        return false;
+    CBytes in{bytes};
+    if (version == "1")
+    {
+        if (!ReadRecords(in, drive, said))
+            return false;
+        said = "a link of version 1 of its format cannot show that it is whole";
+        return true;
+    }
+
+    // Version 2: the steps and the records' size, the records, their check.
+    const std::string cut = " (a messenger may have cut it)";
+    uint64_t steps, size;
+    if (!in.Number(steps) || !in.Number(size))
+        return (said = "the link is cut short: it ends before its drive begins" + cut), false;
+    if (steps > static_cast<uint64_t>(kMostSteps))
+        return (said = "the link's drive has " + Counted(steps) + " steps, more than " + LongestDrive()), false;
+    const size_t header = in.at, rest = bytes.size() - header;
+    if (rest < 4 || rest - 4 < size)
+    {
+        ReadRecords(in, drive, said); // as far as it goes
+        const bool all = drive.steps == static_cast<long>(steps);
+        return (said = "the link is cut short: it holds " +
+                       (all ? "its steps, but not the check at its end" : Counted(drive.steps) + " of " + Counted(steps) + " steps") + cut),
+               false;
+    }
+    uint64_t check;
+    in.end = header + static_cast<size_t>(size); // no more than the bytes there are
+    CBytes{bytes, in.end}.Fixed(check, 4);
+    if (rest - 4 > size || Base64(bytes) != fragment.substr(dot + 1) || Crc32(bytes.substr(0, in.end)) != check)
+        return (said = "the link is altered: its check does not match its drive"), false;
+    if (!ReadRecords(in, drive, said))
+        return false;
+    if (drive.steps != static_cast<long>(steps) || DriveLink(drive) != fragment)
+        return (said = "the link's drive is not written as its format writes it"), false;
+    return true;
 }
 
 } // namespace
@@ -211,7 +229,7 @@ std::string LinkOfRecords(long steps, const std::string& records)
     PutNumber(bytes, records.size());
     bytes += records;
     PutBytes(bytes, Crc32(bytes), 4);
-    return kPrefix + std::to_string(kDriveLinkVersion) + "." + Base64(bytes);
+    return std::string(kPrefix) + std::to_string(kDriveLinkVersion) + "." + Base64(bytes);
 }
 
 std::string DriveLink(const Drive& drive)
@@ -262,80 +280,22 @@ std::string LinkFragment(const std::string& text)
     if (from == std::string::npos)
         return "";
     const std::string link = text.substr(from, text.find_last_not_of(" \t\r\n\f\v") + 1 - from);
-    if (link.compare(0, kPrefixSize, kPrefix) == 0)
+    if (link.find_first_of(" \t\r\n\f\v") != std::string::npos)
+        return ""; // a link is one word
+    if (link.compare(0, kPrefix.size(), kPrefix) == 0)
         return link;
-    // An address, or a fragment with its '#'; a '#' that opens a line is a comment's unless a
-    // drive follows it.
+    // An address, or a fragment with its '#'.
     const size_t hash = link.find('#');
-    if (hash == std::string::npos || link.compare(hash + 1, kPrefixSize, kPrefix) != 0)
+    if (hash == std::string::npos || link.compare(hash + 1, kPrefix.size(), kPrefix) != 0)
         return "";
     return link.substr(hash + 1);
 }
 
-namespace
-{
-
-bool ReadLink(const std::string& fragment, Drive& drive, std::string& said)
-{
-    const size_t dot = fragment.find('.');
-    const std::string version =
-        fragment.compare(0, kPrefixSize, kPrefix) == 0 && dot != std::string::npos ? fragment.substr(kPrefixSize, dot - kPrefixSize) : "";
-    if (version.empty() || version.find_first_not_of("0123456789") != std::string::npos)
-        return Refuse(said, "the link holds no drive");
-    if (version != "1" && version != std::to_string(kDriveLinkVersion))
-        return Refuse(said, "the link's drive is of version " + version.substr(0, 12) +
-                                " of its format; this build reads versions 1 and 2");
-    std::string bytes, why;
-    if (!FromBase64(fragment.substr(dot + 1), bytes, said))
-        return false;
-    if (version == "1")
-    {
-        CBytes in(bytes);
-        if (!ReadRecords(in, drive, why))
-            return Refuse(said, "the link's drive " + why);
-        said = "a link of version 1 of its format cannot show that it is whole";
-        return true;
-    }
-
-    // Version 2: the steps and the records' size, the records, their check.
-    CBytes in(bytes);
-    uint64_t steps, size;
-    if (!in.Number(steps) || !in.Number(size))
-        return Refuse(said, "the link is cut short: it ends before its drive begins (a messenger may have cut it)");
-    if (steps > static_cast<uint64_t>(kMostSteps))
-        return Refuse(said, "the link's drive has " + Counted(steps) + " steps, more than " + LongestDrive());
-    const size_t header = in.At();
-    const size_t rest = bytes.size() - header;
-    if (rest < 4 || rest - 4 < size)
-    {
-        CBytes held(bytes, header);
-        ReadRecords(held, drive, why); // as far as it goes
-        const long have = drive.steps;
-        return Refuse(said, "the link is cut short: it holds " +
-                                (have < static_cast<long>(steps) ? Counted(have) + " of " + Counted(steps) + " steps"
-                                                                 : "its steps, but not the check at its end") +
-                                " (a messenger may have cut it)");
-    }
-    uint64_t check;
-    CBytes(bytes, header + size).Bytes(check, 4);
-    if (rest - 4 > size || Base64(bytes) != fragment.substr(dot + 1) || Crc32(bytes.substr(0, header + size)) != check)
-        return Refuse(said, "the link is altered: its check does not match its drive");
-    CBytes records(bytes, header, header + size);
-    if (!ReadRecords(records, drive, why))
-        return Refuse(said, "the link's drive " + why);
-    if (drive.steps != static_cast<long>(steps) || DriveLink(drive) != fragment)
-        return Refuse(said, "the link's drive is not written as its format writes it");
-    return true;
-}
-
-} // namespace
-
 bool ReadDriveLink(const std::string& fragment, Drive& drive, std::string& said)
 {
-    drive = Drive{};
     said.clear();
-    if (ReadLink(fragment, drive, said))
-        return true;
-    drive = Drive{};
-    return false;
+    Drive read;
+    const bool good = ReadLink(fragment, read, said);
+    drive = good ? std::move(read) : Drive{};
+    return good;
 }

@@ -4,13 +4,11 @@
 
 #include "tools/Drive.h"
 
-// A drive in a link: the fragment "drive=2.DATA" of an address, DATA in base64url, which a
-// browser sends to no server (docs/tools.md). DATA says how many steps the drive has and
-// how long it is, and ends with a CRC-32 over the rest, so that a link cut short or
-// altered on its way is refused as such before anything plays. It holds the steps' keys in
-// runs, the set lines, and the state hash after every 60th step and after the last (where
-// the drive gives them), so that a build or a device that parts from the drive says where,
-// to the second. Version 1, without the count and the check, is still read.
+// A drive in a link: the fragment "drive=2.DATA" of an address, which a browser sends to no
+// server (docs/tools.md, the format). DATA says how many steps the drive has and how long
+// it is, and ends with a CRC-32, so that a link cut or altered on its way is refused as
+// such before anything plays; it holds a state hash a second, so that a build or a device
+// that parts from the drive says where. Version 1, without the count and the check, is read.
 
 /// The version of the link's format this build writes.
 constexpr int kDriveLinkVersion = 2;

@@ -29,19 +29,6 @@ bool NextWord(const std::string& text, size_t& pos, std::string& word)
     return !word.empty();
 }
 
-/// Whether the start of an input, `start`, shows it to be a link (1) or a key script (0), or
-/// not yet (-1): its first line that is not blank decides, or its first kMaxLine characters.
-int IsLinkInput(const std::string& start)
-{
-    const size_t from = start.find_first_not_of(" \t\r\n\f\v");
-    if (from == std::string::npos)
-        return -1;
-    const size_t end = start.find('\n', from);
-    if (end == std::string::npos && start.size() - from <= CKeyScriptReader::kMaxLine)
-        return -1;
-    return LinkFragment(start.substr(from, end - from)).empty() ? 0 : 1;
-}
-
 } // namespace
 
 bool CKeyScriptReader::Fail(const std::string& what)
@@ -93,9 +80,9 @@ bool CKeyScriptReader::ReadFormatLine()
     return true;
 }
 
-bool CKeyScriptReader::ParseKeys(const std::string& text, uint8_t& keys)
+bool CKeyScriptReader::ParseKeys(const std::string& text)
 {
-    keys = 0;
+    uint8_t keys = 0;
     for (const char ch : text)
     {
         if (ch == '.' || IsBlank(ch))
@@ -123,20 +110,21 @@ bool CKeyScriptReader::Line()
     ++m_lineNumber;
     if (m_lineNumber == 1 && !ReadFormatLine())
         return false;
-    size_t first = 0;
-    while (first < m_raw.size() && IsBlank(m_raw[first]))
-        ++first;
-    const bool comment = first < m_raw.size() && m_raw[first] == '#';
-    const bool settings = first < m_raw.size() && m_raw[first] == '=';
-    uint8_t keys;
-    bool good = comment || (settings ? ParseSettings(first + 1) : m_version == 1 ? ParseKeys(m_raw, keys) : false);
-    if (!comment && !settings && m_version == 2)
+    size_t pos = 0;
+    while (pos < m_raw.size() && IsBlank(m_raw[pos]))
+        ++pos;
+    const char opens = pos < m_raw.size() ? m_raw[pos] : '\0';
+    bool good = true;
+    if (opens == '=')
+        good = ParseSettings(pos + 1);
+    else if (opens != '#' && m_version == 1)
+        good = ParseKeys(m_raw);
+    else if (opens != '#')
     {
-        // The keys as one word, then the state hash, if any, as the second.
-        size_t pos = first;
-        std::string word, hash, more;
-        NextWord(m_raw, pos, word);
-        good = ParseKeys(word, keys) && (!NextWord(m_raw, pos, hash) || ParseHash(hash)) &&
+        // Version 2: the keys as one word, then the state hash, if any, as the second.
+        std::string keys, hash, more;
+        NextWord(m_raw, pos, keys);
+        good = ParseKeys(keys) && (!NextWord(m_raw, pos, hash) || ParseHash(hash)) &&
                (!NextWord(m_raw, pos, more) || Fail("more than the keys and a state hash"));
     }
     m_raw.clear();
@@ -187,40 +175,30 @@ int ReadDrive(const char* source, Drive& drive, std::string& said)
     const bool standardInput = std::strcmp(source, "-") == 0;
     FILE* in = standardInput ? stdin : std::fopen(source, "rb");
     if (in == nullptr)
-    {
-        said = std::string("cannot read ") + source + ": " + std::strerror(errno);
-        return 1;
-    }
-    // The input is held only until it shows whether it is a link; a key script is read on.
+        return (said = std::string("cannot read ") + source + ": " + std::strerror(errno)), 1;
+    // A key script is read a piece at a time; a link, which its first piece shows, whole.
     CKeyScriptReader reader(drive);
-    std::string start;
-    int link = -1;
-    bool good = true;
-    char chunk[1 << 16];
+    std::string link;
+    char piece[1 << 16];
+    bool good = true, isLink = false;
     size_t size;
-    while (good && (size = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+    for (bool first = true; good && (size = std::fread(piece, 1, sizeof piece, in)) > 0; first = false)
     {
-        if (link == 0)
-        {
-            good = reader.Feed(chunk, size);
-            continue;
-        }
-        start.append(chunk, size);
-        if (link == -1 && (link = IsLinkInput(start)) == 0)
-            good = reader.Feed(start.data(), start.size());
+        isLink = isLink || (first && !LinkFragment(std::string(piece, size)).empty());
+        if (isLink)
+            link.append(piece, size);
+        else
+            good = reader.Feed(piece, size);
     }
     const int error = std::ferror(in) ? errno : 0;
     if (!standardInput)
         std::fclose(in);
     if (error != 0)
         return (said = std::string("cannot read ") + (standardInput ? "standard input" : source) + ": " + std::strerror(error)), 1;
-    if (link == 1 || (link == -1 && !LinkFragment(start).empty()))
-        good = ReadDriveLink(LinkFragment(start), drive, said);
-    else
-    {
-        good = good && (link == 0 || reader.Feed(start.data(), start.size())) && reader.End();
+    if (isLink)
+        good = ReadDriveLink(LinkFragment(link), drive, said);
+    else if (!(good = good && reader.End()))
         said = reader.Error();
-    }
     if (!said.empty() && !standardInput)
         said = std::string(source) + ": " + said;
     return good ? 0 : 2;
@@ -239,14 +217,8 @@ std::string ScriptHeader(const char* tool)
 {
     char when[64] = "an unknown time";
     const std::time_t now = std::time(nullptr);
-    std::tm utc;
-#ifdef _WIN32
-    const bool known = gmtime_s(&utc, &now) == 0; // Windows' C runtime has no gmtime_r
-#else
-    const bool known = gmtime_r(&now, &utc) != nullptr;
-#endif
-    if (known)
-        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    if (const std::tm* utc = std::gmtime(&now)) // no other thread asks for the time
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", utc);
     return std::string(kFormatLine) + "\n# written by " + tool + " on " + when +
            "\n# one line a frame step: the keys it read (U D L R S, '.' for none) and the car's"
            " state hash after it\n";
@@ -268,9 +240,7 @@ std::string KeyScriptText(const Drive& drive, const char* tool)
             return;
         text += "=";
         for (const FieldSetting& s : (settings++)->fields)
-        {
             text += std::string(" ") + s.field->name + " " + FieldText(*s.field, s.bits);
-        }
         text += "\n";
     };
     for (const DriveRun& run : drive.runs)

@@ -43,7 +43,7 @@ private:
     bool Line();
     bool Fail(const std::string& what);
     bool ReadFormatLine();
-    bool ParseKeys(const std::string& text, uint8_t& keys);
+    bool ParseKeys(const std::string& text);
     bool ParseHash(const std::string& word);
     bool ParseSettings(size_t from);
 
@@ -54,11 +54,10 @@ private:
     int m_version = 1; ///< from the first line
 };
 
-/// Reads the drive a tool is given: `source` is a key script's path ("-" for standard
-/// input) or a link (the whole address, or its fragment), and a file that holds a link
-/// reads as that link. 0, or 1 when the file cannot be read and 2 for a bad line or link,
-/// with a one-line `said` that names the path (and the line) and the cause; on 0, `said`
-/// is empty or a note the tool should show (a link of version 1 cannot show it is whole).
+/// Reads the drive a tool is given: a key script's path ("-" for standard input) or a link
+/// (an address or its fragment); a file that holds a link reads as that link. 0, or 1 for a
+/// file that cannot be read and 2 for a bad line or link, with a one-line `said` naming the
+/// path and the cause; on 0 `said` is empty or a note to show (a version-1 link's).
 int ReadDrive(const char* source, Drive& drive, std::string& said);
 
 /// The keys as a script line's letters, in the order U D L R S; "." for none.

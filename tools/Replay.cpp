@@ -5,19 +5,9 @@
 #include "actors/PlayerCar.h"
 #include "app/WindowLink.h"
 #include "engine/GameScene.h"
-#include "shared/Globals.h"
-
-namespace
-{
-FrameStepOptions Unseen(FrameStepOptions options)
-{
-    options.show = false;
-    return options;
-}
-} // namespace
 
 CReplay::CReplay(const Drive& drive, const FrameStepOptions& options)
-    : m_drive(drive), m_shown(options), m_unseen(Unseen(options))
+    : m_drive(drive), m_shown(options), m_unseen([](FrameStepOptions unseen) { unseen.show = false; return unseen; }(options))
 {
     m_keyframes.push_back(Keyframe{TakeState(*CGameScene::PlayerCar()), m_next});
 }

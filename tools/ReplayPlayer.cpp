@@ -22,22 +22,17 @@ struct SpeedChoice
 constexpr SpeedChoice kSpeeds[] = {{"0.25", 15}, {"0.5", 30}, {"1", 60}, {"2", 120}, {"4", 240}};
 constexpr int kFastest = static_cast<int>(std::size(kSpeeds)) - 1;
 
-/// A key of the replay: its name (as the page names it), its scancode or its character, and
-/// what it asks for.
+/// A key of the replay: the command's name (as the page names it), and the scancode or the
+/// character (0: none) that asks for it.
 struct ReplayKey
 {
     const char* name;
-    int scancode; ///< or 0
-    int ascii;    ///< or 0
-    ReplayCommand command;
+    int scancode;
+    int ascii;
 };
-constexpr ReplayKey kReplayKeys[] = {
-    {"P", KEY_P, 0, ReplayCommand::kPause},           {"N", KEY_N, 0, ReplayCommand::kForward},
-    {"B", KEY_B, 0, ReplayCommand::kBack},            {"Home", KEY_HOME, 0, ReplayCommand::kRestart},
-    {"+", 0, '+', ReplayCommand::kFaster},            {"=", 0, '=', ReplayCommand::kFaster},
-    {"+", KEY_PLUS_PAD, 0, ReplayCommand::kFaster},   {"-", 0, '-', ReplayCommand::kSlower},
-    {"-", KEY_MINUS_PAD, 0, ReplayCommand::kSlower},
-};
+constexpr ReplayKey kReplayKeys[] = {{"P", KEY_P, 0},   {"N", KEY_N, 0},          {"B", KEY_B, 0},
+                                     {"Home", KEY_HOME, 0}, {"+", 0, '+'},        {"+", 0, '='},
+                                     {"+", KEY_PLUS_PAD, 0}, {"-", 0, '-'},       {"-", KEY_MINUS_PAD, 0}};
 
 } // namespace
 
@@ -92,41 +87,22 @@ void CReplayPlayer::Run()
 
 bool CReplayPlayer::CommandNamed(const std::string& name)
 {
-    for (const ReplayKey& k : kReplayKeys)
-        if (name == k.name)
-        {
-            Command(k.command);
-            return true;
-        }
-    return false;
-}
-
-void CReplayPlayer::Command(ReplayCommand command)
-{
-    switch (command)
-    {
-    case ReplayCommand::kPause:
+    if (name == "P")
         Pause(!m_paused);
-        break;
-    case ReplayCommand::kForward:
-        if (m_paused)
-            ++m_forward;
-        break;
-    case ReplayCommand::kBack:
-        if (m_paused && m_replay.Back())
-            m_atEnd = false;
-        break;
-    case ReplayCommand::kRestart:
+    else if (name == "N")
+        m_forward += m_paused ? 1 : 0;
+    else if (name == "B")
+        m_atEnd = m_paused && m_replay.Back() ? false : m_atEnd;
+    else if (name == "Home")
+    {
         m_replay.Restart();
         m_atEnd = false;
-        break;
-    case ReplayCommand::kFaster:
-        SetSpeed(m_speed + 1);
-        break;
-    case ReplayCommand::kSlower:
-        SetSpeed(m_speed - 1);
-        break;
     }
+    else if (name == "+" || name == "-")
+        SetSpeed(m_speed + (name == "+" ? 1 : -1));
+    else
+        return false;
+    return true;
 }
 
 std::string CReplayPlayer::Pacing() const
@@ -146,7 +122,7 @@ void CReplayPlayer::TakeKeys()
         for (const ReplayKey& k : kReplayKeys)
             if ((k.scancode != 0 && k.scancode == pressed >> 8) || (k.ascii != 0 && k.ascii == (pressed & 0xff)))
             {
-                Command(k.command);
+                CommandNamed(k.name);
                 break;
             }
     }

@@ -6,17 +6,6 @@
 #include "app/IFrameStep.h"
 #include "tools/Replay.h"
 
-/// What a player of a replay can ask for, from the keyboard or a button.
-enum class ReplayCommand
-{
-    kPause,   ///< pause, and play on
-    kForward, ///< one step forward (paused)
-    kBack,    ///< one step back (paused)
-    kRestart, ///< back to the start
-    kFaster,  ///< twice as fast, up to four times real time
-    kSlower,  ///< half as fast, down to a quarter of real time
-};
-
 /// A replay to study, one owed tick at a time: car_play's in the window, and the page's.
 /// Paused or playing at a quarter to four times real time (the library's timer ticks
 /// faster or slower; each step is still one exact step), a step at a time forward or back,
@@ -37,11 +26,9 @@ public:
     /// at most one step; every other key is dropped from the buffer.
     void Run() override;
 
-    /// Carries out one command.
-    void Command(ReplayCommand command);
-
-    /// Carries out the command of the key named `name` ("P" "N" "B" "Home" "+" "-", as
-    /// ReplayKeysHelp lists them); false for a name of no command.
+    /// Carries out the command of the key named `name`, from the keyboard or a button: "P"
+    /// pause or play on, "N" and "B" a step forward or back (paused), "Home" back to the
+    /// start, "+" and "-" twice and half as fast. False for a name of no command.
     bool CommandNamed(const std::string& name);
 
     /// Whether the last step of the script, or the step where the replay parted, is shown.

@@ -2,7 +2,6 @@
 // and frame step as the game, to study a drive: slower or faster, paused, a step at a time
 // forward or back, every step exact (docs/tools.md).
 
-#include <allegro.h>
 
 #include <cstdio>
 #include <cstdlib>

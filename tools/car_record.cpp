@@ -1,13 +1,11 @@
 // car_record: the game exactly as racer plays it, keeping the drive as a key script: after
 // every frame step one line with the keys that step read and the car's state hash after
-// it, flushed at least once a second and on every way out (docs/tools.md).
+// it, flushed every second of drive and on every way out (docs/tools.md).
 
-#include <allegro.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,13 +17,12 @@
 #include "tools/CarFields.h"
 #include "tools/CommandLine.h"
 #include "tools/KeyScript.h"
-#include "tools/ToolSupport.h"
+#include "shared/Globals.h"
 
 namespace
 {
 
 constexpr const char* kName = "car_record";
-constexpr double kFlushEvery = 1.0; ///< seconds
 #ifdef O_BINARY
 constexpr int kBinary = O_BINARY; ///< Windows: lines end in "\n" alone, as everywhere
 #else
@@ -88,20 +85,15 @@ int main(int argc, char* argv[])
         return 1;
     }
     // The keyboard held still for the whole step: the one key state the car read is written.
-    // The file is flushed once a second, so that a killed recorder loses at most its last.
+    // Flushed every second of drive, so that a killed recorder loses at most its last.
     CGameStep game(FrameStepOptions{.show = true, .stillKeyboard = true});
     long steps = 0;
-    auto flushed = std::chrono::steady_clock::now();
     CFrameStepOf step([&] {
         game.Run();
-        if (++steps > kMostSteps)
-            return;
-        std::fprintf(out, "%s\n", StepLine(game.KeysRead(), StateHash(*CGameScene::PlayerCar())).c_str());
-        if (SecondsSince(flushed) >= kFlushEvery)
-        {
+        if (++steps <= kMostSteps)
+            std::fprintf(out, "%s\n", StepLine(game.KeysRead(), StateHash(*CGameScene::PlayerCar())).c_str());
+        if (steps % kTicksPerSecond == 0)
             std::fflush(out);
-            flushed = std::chrono::steady_clock::now();
-        }
     });
     RunFrameLoop(step);
     StopGame();

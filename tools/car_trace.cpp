@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "app/Startup.h"
@@ -17,7 +18,6 @@
 #include "tools/KeyScript.h"
 #include "tools/Replay.h"
 #include "tools/ToolSupport.h"
-#include "tools/Trace.h"
 
 namespace
 {
@@ -34,6 +34,16 @@ constexpr const char* kHelp =
     "  --every N        N for --frames (default 1)\n"
     "Exit status: 0 done, 1 a start-up or output failure, 2 a bad script, link or command line,\n"
     "3 the replay left the recording (a state hash differed).\n";
+
+/// One line of the trace: the step number, every field of the car (tools/CarFields.h), the
+/// state hash. The header line names the columns the same way: "step", the fields, "hash".
+void PrintTraceLine(long step, const CPlayerCar& car)
+{
+    std::printf("%ld", step);
+    for (const CarField& field : kCarFields)
+        std::printf(" %s", FieldText(field, FieldBits(field, car)).c_str());
+    std::printf(" %s\n", HashText(StateHash(car)).c_str());
+}
 
 /// Tears the headless start-up down on every way out, bitmaps before the library.
 struct Session
@@ -56,14 +66,11 @@ bool SaveFrame(const std::string& folder, long step)
 /// Writes `drive` as a key script to `path`. False, having said why, if it cannot.
 bool WriteScript(const char* path, const Drive& drive)
 {
-    const std::string text = KeyScriptText(drive, kName);
-    FILE* out = std::fopen(path, "wb");
-    bool written = out != nullptr && std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    if (out != nullptr && std::fclose(out) != 0)
-        written = false;
-    if (!written)
-        std::fprintf(stderr, "%s: cannot write %s: %s\n", kName, path, std::strerror(errno));
-    return written;
+    std::ofstream out(path, std::ios::binary);
+    if (out << KeyScriptText(drive, kName) << std::flush)
+        return true;
+    std::fprintf(stderr, "%s: cannot write %s: %s\n", kName, path, std::strerror(errno));
+    return false;
 }
 
 } // namespace
@@ -118,14 +125,17 @@ int main(int argc, char* argv[])
     Session session;
     const CPlayerCar& car = *CGameScene::PlayerCar();
 
-    std::printf("%s\n", TraceHeader().c_str());
-    PrintTraceLine(stdout, 0, car);
+    std::printf("step");
+    for (const CarField& field : kCarFields)
+        std::printf(" %s", field.name);
+    std::printf(" hash\n");
+    PrintTraceLine(0, car);
 
     CReplay replay(drive, FrameStepOptions{.show = pictures});
     bool lastSaved = true;
     while (replay.Forward())
     {
-        PrintTraceLine(stdout, replay.Step(), car);
+        PrintTraceLine(replay.Step(), car);
         lastSaved = false;
         if (framesFolder != nullptr && replay.Step() % every == 0)
         {

@@ -42,7 +42,8 @@ CGameStep s_game;
 CFrameStepOf s_driving([] {
     s_game.Run();
     ++s_steps;
-    RecordStep(s_drive, s_game.KeysRead(), StateHash(*CGameScene::PlayerCar()));
+    if (AddSteps(s_drive, s_game.KeysRead())) // an hour at most is kept: the rest is driven
+        AddCheck(s_drive, StateHash(*CGameScene::PlayerCar()));
 });
 
 const char* Said(std::string text)

@@ -254,16 +254,18 @@ async function main() {
       ` moved=${(await state(linked)).hash !== atRest}`);
     await linked.close();
 
-    // A script with one key of its first step changed, dropped on the page and shared: its
-    // link plays, and the replay parts from it where the key was, naming the step.
+    // A script with one key of its first step changed, dropped on the page (its name holds
+    // a quote and a control character) and shared: its link plays, and the replay parts
+    // from it where the key was, naming the step.
     const drop = (where, name, text) => where.evaluate(`(() => { const t = new DataTransfer();
       t.items.add(new File([${JSON.stringify(text)}], ${JSON.stringify(name)}));
       document.dispatchEvent(new DragEvent('drop', { dataTransfer: t, cancelable: true })); return 0; })()`);
     const lines = drive.drive.split('\n');
     const first = lines.findIndex((line) => /^[UDLRS.]+ /.test(line));
     lines[first] = lines[first].replace(/^\S+/, (keys) => (keys.includes('U') ? keys.replace('U', '') || '.' : `U${keys.replace('.', '')}`));
-    await drop(page, 'tampered.keys', lines.join('\n'));
-    await until(page, `${kState}.name === 'tampered.keys'`, 10);
+    const name = 'tampered "\u0001".keys'; // a state that holds it is JSON all the same
+    await drop(page, name, lines.join('\n'));
+    await until(page, `${kState}.name === ${JSON.stringify(name)}`, 10);
     const tamperedLink = `${link.split('#')[0]}#${await page.evaluate('Module.UTF8ToString(Module._racer_share())')}`;
     const tampered = await browser.open(tamperedLink);
     await ready(tampered);
