@@ -117,7 +117,7 @@ check_same_traces() { # check_same_traces WHAT [--frame] COMMAND...
     [ "$1" = --frame ] && { frame=1; shift; }
     for keys in "$project"/tests/golden/*.keys "$project"/tests/golden/*.link "$project/docs/demo.keys"; do
         name=$(basename "$keys")
-        (cd "$project" && "$linux/car_trace" ${frame:+--frame "$work/linux.bmp"} <"$keys" >"$work/linux.trace")
+        (cd "$project" && "$linux/car_trace" ${frame:+--frame "$work/linux.bmp"} <"$keys" >"$work/linux.trace" 2>"$work/linux.err")
         run "$@" ${frame:+--frame "$work/other.bmp"} <"$keys"
         check "$what on $name: status $status, the trace of Linux byte for byte${frame:+ and its last picture} $(head -c 200 "$work/err")" \
             eval 'cmp -s "$work/out" "$work/linux.trace" && { [ -z "$frame" ] || same_pixels "$work/other.bmp" "$work/linux.bmp"; }'
