@@ -1,9 +1,7 @@
-// libFuzzer target: the link reader. An input is read as a link's fragment, as the records
-// of a version-2 link whose count and check are made right (so that the records' reader is
-// reached; its first three bytes give the count), and as a key script. Whatever the reader
-// accepts is written again: a version-2 link as the very same fragment, any link as one
-// that reads back as the same drive; a key script made into a link reads back the same,
-// but for the state hashes a link does not keep.
+// libFuzzer target: the link reader, given an input as a fragment, as the records of a
+// version-2 link with its check made right (the first three bytes its count), and as a key
+// script. What it accepts is written again: a version-2 link as the same fragment, any link
+// and any key script as one that reads back the same, but for the hashes links do not keep.
 
 #include <cstdint>
 #include <cstdlib>

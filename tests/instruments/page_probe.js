@@ -32,6 +32,11 @@ const driveText = 'Module.UTF8ToString(Module._racer_drive())';
 const kState = 'JSON.parse(Module.UTF8ToString(Module._racer_state()))';
 const kStatus = 'document.getElementById("status").textContent';
 
+/// Presses and lets go of each key in `codes` on `page`.
+async function tap(page, codes) {
+  for (const code of codes) for (const type of ['keyDown', 'keyUp']) await page.key(type, code);
+}
+
 /// Waits up to `seconds` for `expression` to be true on the page.
 async function until(page, expression, seconds) {
   for (let i = 0; i < seconds * 10 && !(await page.evaluate(expression)); i++) await sleep(100);
@@ -222,10 +227,7 @@ async function main() {
     const linked = await browser.open(link);
     await ready(linked);
     write('linked.txt', JSON.stringify(await played(linked)));
-    for (const code of ['KeyP', 'KeyB']) { // car_play's keys: pause, one step back
-      await linked.key('keyDown', code);
-      await linked.key('keyUp', code);
-    }
+    await tap(linked, ['KeyP', 'KeyB']); // car_play's keys: pause, one step back
     await until(linked, `(({ paused, step, steps }) => paused && step === steps - 1)(${kState})`, 5);
     const back = await state(linked);
     write('back.txt', `paused=${back.paused} ${back.step} of ${back.steps}`);
@@ -238,10 +240,7 @@ async function main() {
     await linked.key('keyUp', 'Escape');
     await until(linked, `${kStatus}.includes('ended')`, 5);
     write('ended.txt', await linked.evaluate(kStatus));
-    for (const code of ['KeyP', 'KeyN', 'KeyB', 'Home', 'Equal', 'Minus']) {
-      await linked.key('keyDown', code);
-      await linked.key('keyUp', code);
-    }
+    await tap(linked, ['KeyP', 'KeyN', 'KeyB', 'Home', 'Equal', 'Minus']);
     const ended = await state(linked);
     await linked.evaluate("document.getElementById('again').click()");
     await until(linked, `${kSteps} > 0`, 5);
