@@ -131,9 +131,8 @@ bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
             uint64_t more;
             if (!in.Number(more))
                 return (said = "the link's drive is cut short in a run of steps"), false;
-            if (more >= static_cast<uint64_t>(kMostSteps - drive.steps))
+            if (more >= static_cast<uint64_t>(kMostSteps) || !AddSteps(drive, tag, static_cast<long>(more) + 1))
                 return (said = "the link's drive is longer than " + LongestDrive()), false;
-            AddSteps(drive, tag, static_cast<long>(more) + 1);
         }
         else if (tag == kSettings)
         {
