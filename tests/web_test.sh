@@ -26,17 +26,20 @@ check_same_frames mixed_drive 3 car_trace.js node_frames linux_frames
 
 # --- The page, as a player meets it. ---
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server --bind 127.0.0.1 --directory "$project/dist/web" "$port" >"$work/server.log" 2>&1 &
+python3 "$project/web/serve.py" "$project/dist/web" "$port" >"$work/server.log" 2>&1 &
 server_pid=$!
 trap 'kill "$server_pid" 2>/dev/null; harness_cleanup' EXIT
-# The Content-Type the server gives a file, or nothing while it does not answer.
+# How the server sends a file to a browser that takes gzip: its type, coding and Vary, or
+# nothing while it does not answer.
 served_as() { # served_as PATH
-    python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1]).headers["Content-Type"])' \
+    python3 -c 'import sys, urllib.request; h = urllib.request.urlopen(urllib.request.Request(sys.argv[1],
+        headers={"Accept-Encoding": "gzip"})).headers; print(h["Content-Type"], h["Content-Encoding"], h["Vary"])' \
         "http://127.0.0.1:$port/$1" 2>/dev/null
 }
 within 5 served_as '' >/dev/null
 type=$(served_as racer.wasm)
-check "the .wasm is served as application/wasm (got ${type:-nothing})" [ "$type" = application/wasm ]
+check "the .wasm is served gzipped as application/wasm, varying with the coding asked for (got ${type:-nothing})" \
+    [ "$type" = "application/wasm gzip Accept-Encoding" ]
 printf '.\n' | "$linux/car_trace" --frame "$work/linux-rest.bmp" >/dev/null
 
 # --- What every engine must show. Chromium last: it ends the server for its offline reload. ---

@@ -217,8 +217,10 @@ std::string ScriptHeader(const char* tool)
 {
     char when[64] = "an unknown time";
     const std::time_t now = std::time(nullptr);
-    if (const std::tm* utc = std::gmtime(&now)) // no other thread asks for the time
-        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", utc);
+    // No other thread asks for the time; printf, not strftime, which the page would carry.
+    if (const std::tm* t = std::gmtime(&now))
+        std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d UTC", t->tm_year + 1900, t->tm_mon + 1,
+                      t->tm_mday, t->tm_hour, t->tm_min, t->tm_sec);
     return std::string(kFormatLine) + "\n# written by " + tool + " on " + when +
            "\n# one line a frame step: the keys it read (U D L R S, '.' for none) and the car's"
            " state hash after it\n";

@@ -96,7 +96,7 @@ const char* Start(Drive drive, const std::string& name, const std::string& note)
         return Said("the game could not start");
     s_ended = false;
     s_running = true;
-    g_ticks.store(0); // the last game's steps, dropped at its end, are not this one's
+    g_ticks.store(1); // the first step at the first frame; the last game's owed steps are gone
     if (!name.empty())
         s_player = std::make_unique<CReplayPlayer>(s_drive, FrameStepOptions{});
     emscripten_set_main_loop(Frame, 0, 0);
@@ -217,5 +217,8 @@ EMSCRIPTEN_KEEPALIVE const char* racer_state()
 
 int main()
 {
-    return *Start(Drive{}, "", "") == '\0' ? 0 : 1;
+    if (*Start(Drive{}, "", "") != '\0')
+        return 1;
+    Frame(); // the first step now, not at the next animation frame
+    return 0;
 }

@@ -251,10 +251,26 @@ document.getElementById('share').addEventListener('click', async () => {
 // a click.
 canvas.addEventListener('click', () => canvas.focus());
 
+// Offline after one visit: the worker keeps this build's files (https or localhost only).
+// It asks for them again, so it waits until the car first moves rather than share the
+// network with the page's own first load.
+let worker = !('serviceWorker' in navigator);
+function keepOffline() {
+  if (worker || !(Module._racer_steps() > 0)) return;
+  worker = true;
+  navigator.serviceWorker.register('sw.js').catch(() => { /* played online only */ });
+}
+
 var Module = {
   canvas,
+  // The code index.html compiled as it arrived.
+  instantiateWasm(imports, receive) {
+    racerCode.then((code) => WebAssembly.instantiate(code, imports)).then(receive,
+      (error) => { statusLine.textContent = `The game could not load: ${error.message}`; });
+    return {};
+  },
   preMainLoop: pollGamepads,
-  postMainLoop: showState, // the state the frame's steps left, shown in the same task
+  postMainLoop() { showState(); keepOffline(); }, // the state the frame's steps left, in the same task
   onRuntimeInitialized() {
     canvas.focus();
     statusLine.textContent = '';
@@ -268,7 +284,3 @@ var Module = {
   },
   printErr(text) { statusLine.textContent = text; },
 };
-
-// Offline after one visit: the worker keeps this build's files (https or localhost only).
-if ('serviceWorker' in navigator)
-  navigator.serviceWorker.register('sw.js').catch(() => { /* played online only */ });

@@ -77,8 +77,9 @@ class Page {
     this.targetId = targetId;
   }
 
-  static async open(browser, address) {
-    const { targetId } = await browser.send('Target.createTarget', { url: address });
+  /// A new page at `address`, in the browser context `browserContextId` if given.
+  static async open(browser, address, browserContextId = undefined) {
+    const { targetId } = await browser.send('Target.createTarget', { url: address, browserContextId });
     const { sessionId } = await browser.send('Target.attachToTarget', { targetId, flatten: true });
     return new Page(browser, sessionId, targetId);
   }

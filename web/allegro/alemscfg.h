@@ -27,7 +27,12 @@
 #define ALLEGRO_PLATFORM_STR    "Emscripten"
 #define ALLEGRO_CONSOLE_OK
 #define ALLEGRO_LITTLE_ENDIAN
-#define ALLEGRO_USE_CONSTRUCTOR
+
+/* The canvas is 32-bit and the car image 24-bit: the library's 8-, 15- and 16-bit code is
+ * not built. Its registries of loaders are started by hand, not by constructors, so that
+ * the page's platform can start them empty (emscripten.c). */
+#undef ALLEGRO_COLOR8
+#undef ALLEGRO_COLOR16
 
 #ifndef ALLEGRO_NO_ASM
    #define ALLEGRO_NO_ASM

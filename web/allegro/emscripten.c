@@ -200,6 +200,58 @@ GFX_DRIVER gfx_emscripten = {
    .linear = TRUE, .windowed = TRUE,
 };
 
+/* --- what the page leaves out of the library ---
+ * The game draws lines, a sprite turned about a point, text and blits, into 32-bit
+ * bitmaps and, as the car image loads, from a 24-bit one; it loads one BMP file; it has no
+ * sound, datafiles, fonts or MIDI of its own. The drawing tables of those two depths are
+ * defined here with only those methods (the library's own, vtable*.c, are not built: the
+ * rest of their methods, null here, are never called), and the registries that would link
+ * every other loader start empty (alemscfg.h runs them by hand), so that none of the rest
+ * is in the page. The library makes its default mouse pointers at 8 bits, before the game
+ * asks for 32; the browser's pointer stands in for them, so they need only their pixels. */
+
+#define PAGE_VTABLE(depth)                                                                  \
+   GFX_VTABLE __linear_vtable##depth = {                                                    \
+      .color_depth = depth, .mask_color = MASK_COLOR_##depth, .unwrite_bank = _stub_unbank_switch, \
+      .getpixel = _linear_getpixel##depth, .putpixel = _linear_putpixel##depth,             \
+      .vline = _linear_vline##depth, .hline = _linear_hline##depth, .hfill = _linear_hline##depth, \
+      .line = _normal_line, .fastline = _fast_line, .rectfill = _normal_rectfill,           \
+      .draw_sprite = _linear_draw_sprite##depth, .draw_character = _linear_draw_character##depth, \
+      .draw_glyph = _linear_draw_glyph##depth,                                              \
+      .blit_from_memory = _linear_blit##depth, .blit_to_memory = _linear_blit##depth,       \
+      .blit_from_system = _linear_blit##depth, .blit_to_system = _linear_blit##depth,       \
+      .blit_to_self = _linear_blit##depth, .blit_to_self_forward = _linear_blit##depth,     \
+      .blit_to_self_backward = _linear_blit_backward##depth, .blit_between_formats = _blit_between_formats, \
+      .clear_to_color = _linear_clear_to_color##depth, .pivot_scaled_sprite_flip = _pivot_scaled_sprite_flip, \
+   }
+PAGE_VTABLE(24);
+PAGE_VTABLE(32);
+
+static void putpixel8(BITMAP *bmp, int x, int y, int color)
+{
+   if (x >= bmp->cl && x < bmp->cr && y >= bmp->ct && y < bmp->cb)
+      bmp->line[y][x] = color;
+}
+
+static int getpixel8(BITMAP *bmp, int x, int y)
+{
+   return x >= 0 && x < bmp->w && y >= 0 && y < bmp->h ? bmp->line[y][x] : -1;
+}
+
+static GFX_VTABLE pointer_vtable8 = {
+   .color_depth = 8, .mask_color = MASK_COLOR_8, .unwrite_bank = _stub_unbank_switch,
+   .getpixel = getpixel8, .putpixel = putpixel8,
+};
+
+_VTABLE_INFO _vtable_list[] = {
+   { 8, &pointer_vtable8 }, { 24, &__linear_vtable24 }, { 32, &__linear_vtable32 }, { 0, NULL }
+};
+
+void _initialize_datafile_types(void) {}
+void _midi_constructor(void) {}
+void _register_sample_file_type_init(void) {}
+void _register_font_file_type_init(void) {}
+
 /* --- system --- */
 
 static int sys_init(void)

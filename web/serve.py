@@ -1,0 +1,43 @@
+#!/usr/bin/env python3
+# Serves the page's folder as a static host should (docs/web.md): each file as its type
+# (.wasm as application/wasm) and, to a browser that takes it, as the Brotli or gzip copy
+# that scripts/web writes beside it (FILE.br, FILE.gz), with Content-Encoding; a file
+# that has copies is sent with "Vary: Accept-Encoding" either way. For scripts/web --serve,
+# the web test and the bench.
+#
+#   serve.py FOLDER PORT        (on 127.0.0.1; Ctrl+C stops)
+import http.server
+import os
+import sys
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    protocol_version = 'HTTP/1.1'  # connections kept, as a host keeps them
+
+    def send_head(self):
+        path = self.translate_path(self.path)
+        if os.path.isdir(path) and self.path.endswith('/'):
+            path = os.path.join(path, 'index.html')
+        self.copies = os.path.isfile(path + '.gz')
+        taken = [coding.split(';')[0].strip() for coding in self.headers.get('Accept-Encoding', '').split(',')]
+        for suffix, coding in (('.br', 'br'), ('.gz', 'gzip')):
+            if coding in taken and os.path.isfile(path + suffix):
+                body = open(path + suffix, 'rb')
+                self.send_response(200)
+                self.send_header('Content-Type', self.guess_type(path))
+                self.send_header('Content-Encoding', coding)
+                self.send_header('Content-Length', str(os.fstat(body.fileno()).st_size))
+                self.end_headers()
+                return body
+        return super().send_head()
+
+    def end_headers(self):
+        if getattr(self, 'copies', False):
+            self.send_header('Vary', 'Accept-Encoding')
+        super().end_headers()
+
+
+if __name__ == '__main__':
+    folder, port = sys.argv[1], int(sys.argv[2])
+    handler = lambda *args: Handler(*args, directory=folder)
+    http.server.ThreadingHTTPServer(('127.0.0.1', port), handler).serve_forever()
