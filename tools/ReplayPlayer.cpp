@@ -60,10 +60,7 @@ CReplayPlayer::CReplayPlayer(const Drive& drive, const FrameStepOptions& options
     SetSpeed(speed);
 }
 
-const char* CReplayPlayer::SpeedName() const
-{
-    return kSpeeds[m_speed].times;
-}
+const char* CReplayPlayer::SpeedName() const { return kSpeeds[m_speed].times; }
 
 void CReplayPlayer::Run()
 {
