@@ -17,19 +17,18 @@ extern "C" const unsigned long racer_car_image_size;
 namespace
 {
 
-constexpr int kFirst = 3;     ///< the first descriptor, after the standard streams
-constexpr int kOpenAtOnce = 4;
-long s_at[kOpenAtOnce] = {-1, -1, -1, -1}; ///< each descriptor's read position; -1: closed
+constexpr int kCarImageFd = 3; ///< its one descriptor, after the standard streams
+long s_at = -1;                ///< the car image's read position; -1: closed (one open at a time)
 
 bool IsCarImage(const char* path)
 {
     return strcmp(path + (path[0] == '/'), kCarImagePath) == 0;
 }
 
-/// The read position of descriptor `fd`, or null when it is not open.
+/// The read position of descriptor `fd`, or null when it is not the open car image.
 long* At(long fd)
 {
-    return fd >= kFirst && fd < kFirst + kOpenAtOnce && s_at[fd - kFirst] >= 0 ? &s_at[fd - kFirst] : nullptr;
+    return fd == kCarImageFd && s_at >= 0 ? &s_at : nullptr;
 }
 
 long Stat(long path, long buffer)
@@ -54,10 +53,10 @@ long __syscall_open(long path, long flags, ...)
         return -ENOENT;
     if ((flags & O_ACCMODE) != O_RDONLY)
         return -EROFS;
-    for (int i = 0; i < kOpenAtOnce; ++i)
-        if (s_at[i] < 0)
-            return (s_at[i] = 0), kFirst + i;
-    return -EMFILE;
+    if (s_at >= 0)
+        return -EMFILE;
+    s_at = 0;
+    return kCarImageFd;
 }
 
 long __syscall_stat64(long path, long buffer) { return Stat(path, buffer); }
