@@ -1,6 +1,7 @@
 #include "tools/CarFields.h"
 
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -78,6 +79,13 @@ std::string FieldText(const CarField& field, uint32_t bits)
     else
         std::snprintf(text, sizeof text, "%.9g", static_cast<double>(real));
     return text;
+}
+
+bool SettableBits(const CarField& field, uint32_t bits)
+{
+    float real;
+    std::memcpy(&real, &bits, sizeof real);
+    return field.real == nullptr || std::isfinite(real);
 }
 
 void SetFieldBits(const CarField& field, CPlayerCar& car, uint32_t bits)

@@ -1,6 +1,5 @@
 #include "tools/DriveLink.h"
 
-#include <cmath>
 #include <cstring>
 #include <string_view>
 
@@ -144,13 +143,10 @@ bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
                 uint64_t index, bits;
                 if (!in.Number(index) || !in.Fixed(bits, 4) || index >= kCarFieldCount || !kCarFields[index].settable)
                     return (said = "the link's drive sets a field that cannot be set, or is cut short"), false;
-                const CarField& field = kCarFields[index];
-                const uint32_t word = static_cast<uint32_t>(bits);
-                float real;
-                std::memcpy(&real, &word, sizeof real);
-                if (field.real != nullptr && !std::isfinite(real))
-                    return (said = std::string("the link's drive gives ") + field.name + " a value that is no number"), false;
-                AddSetting(drive, FieldSetting{&field, word});
+                const FieldSetting setting{&kCarFields[index], static_cast<uint32_t>(bits)};
+                if (!SettableBits(*setting.field, setting.bits))
+                    return (said = std::string("the link's drive gives ") + setting.field->name + " a value that is no number"), false;
+                AddSetting(drive, setting);
             }
         }
         else if (tag == kHash)

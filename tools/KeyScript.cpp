@@ -1,7 +1,6 @@
 #include "tools/KeyScript.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -147,12 +146,12 @@ bool CKeyScriptReader::ParseSettings(size_t from)
         errno = 0;
         if (field->real != nullptr)
         {
-            // strtof rounds straight to the nearest float, as the field stores it.
+            // strtof rounds straight to the nearest float, as the field stores it; overflow
+            // gives infinity, which no field takes.
             const float v = std::strtof(value.c_str(), &end);
-            // Overflow and "inf" or "nan" are no float constants of a car's state.
-            if (*end != '\0' || !std::isfinite(v))
-                return Fail("unreadable value '" + value + "' for field '" + name + "'");
             std::memcpy(&setting.bits, &v, sizeof v);
+            if (*end != '\0' || !SettableBits(*field, setting.bits))
+                return Fail("unreadable value '" + value + "' for field '" + name + "'");
         }
         else
         {
