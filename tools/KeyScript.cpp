@@ -169,8 +169,8 @@ bool CKeyScriptReader::ParseSettings(size_t from)
 int ReadDrive(const char* source, Drive& drive, std::string& said)
 {
     drive = Drive{};
-    if (!LinkFragment(source).empty())
-        return ReadDriveLink(LinkFragment(source), drive, said) ? 0 : 2;
+    if (const std::string fragment = LinkFragment(source); !fragment.empty())
+        return ReadDriveLink(fragment, drive, said) ? 0 : 2;
     const bool standardInput = std::strcmp(source, "-") == 0;
     FILE* in = standardInput ? stdin : std::fopen(source, "rb");
     if (in == nullptr)
