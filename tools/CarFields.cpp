@@ -1,5 +1,6 @@
 #include "tools/CarFields.h"
 
+#include <bit>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -83,9 +84,7 @@ std::string FieldText(const CarField& field, uint32_t bits)
 
 bool SettableBits(const CarField& field, uint32_t bits)
 {
-    float real;
-    std::memcpy(&real, &bits, sizeof real);
-    return field.real == nullptr || std::isfinite(real);
+    return field.real == nullptr || std::isfinite(std::bit_cast<float>(bits));
 }
 
 void SetFieldBits(const CarField& field, CPlayerCar& car, uint32_t bits)

@@ -38,8 +38,7 @@ uint32_t FieldBits(const CarField& field, const CPlayerCar& car);
 /// back to the same float; a counter as a whole number.
 std::string FieldText(const CarField& field, uint32_t bits);
 
-/// Whether a set line may give the field these bits: any counter, a float only when finite
-/// (infinity and NaN are no state of a car).
+/// Whether a set line may give the field these bits: any counter, a finite float.
 bool SettableBits(const CarField& field, uint32_t bits);
 
 /// Stores four bytes, as FieldBits gives them, in the field.

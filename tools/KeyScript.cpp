@@ -146,8 +146,7 @@ bool CKeyScriptReader::ParseSettings(size_t from)
         errno = 0;
         if (field->real != nullptr)
         {
-            // strtof rounds straight to the nearest float, as the field stores it; overflow
-            // gives infinity, which no field takes.
+            // strtof rounds to the nearest float, as the field stores it (overflow: infinity).
             const float v = std::strtof(value.c_str(), &end);
             std::memcpy(&setting.bits, &v, sizeof v);
             if (*end != '\0' || !SettableBits(*field, setting.bits))
