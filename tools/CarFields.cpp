@@ -1,8 +1,6 @@
 #include "tools/CarFields.h"
 
-#include <bit>
 #include <cinttypes>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -84,7 +82,7 @@ std::string FieldText(const CarField& field, uint32_t bits)
 
 bool SettableBits(const CarField& field, uint32_t bits)
 {
-    return field.real == nullptr || std::isfinite(std::bit_cast<float>(bits));
+    return field.real == nullptr || (bits & 0x7f800000u) != 0x7f800000u;
 }
 
 void SetFieldBits(const CarField& field, CPlayerCar& car, uint32_t bits)

@@ -38,7 +38,8 @@ uint32_t FieldBits(const CarField& field, const CPlayerCar& car);
 /// back to the same float; a counter as a whole number.
 std::string FieldText(const CarField& field, uint32_t bits);
 
-/// Whether a set line may give the field these bits: any counter, a finite float.
+/// Whether a set line may give the field these bits: any counter, a finite float (one whose
+/// exponent bits are not all set, as infinity's and NaN's are).
 bool SettableBits(const CarField& field, uint32_t bits);
 
 /// Stores four bytes, as FieldBits gives them, in the field.
