@@ -18,17 +18,17 @@ namespace
 {
 
 constexpr int kCarImageFd = 3; ///< its one descriptor, after the standard streams
-long s_at = -1;                ///< the car image's read position; -1: closed (one open at a time)
+long s_at = -1;                ///< the car image's read position, in bytes; -1: closed (one open at a time)
 
 bool IsCarImage(const char* path)
 {
     return strcmp(path + (path[0] == '/'), kCarImagePath) == 0;
 }
 
-/// The read position of descriptor `fd`, or null when it is not the open car image.
-long* At(long fd)
+/// Whether `fd` is the car image, open.
+bool IsOpen(long fd)
 {
-    return fd == kCarImageFd && s_at >= 0 ? &s_at : nullptr;
+    return fd == kCarImageFd && s_at >= 0;
 }
 
 long Stat(long path, long buffer)
@@ -61,7 +61,7 @@ long __syscall_open(long path, long flags, ...)
 
 long __syscall_stat64(long path, long buffer) { return Stat(path, buffer); }
 long __syscall_lstat64(long path, long buffer) { return Stat(path, buffer); }
-long __syscall_fcntl64(long fd, long, ...) { return At(fd) ? 0 : -EBADF; }
+long __syscall_fcntl64(long fd, long, ...) { return IsOpen(fd) ? 0 : -EBADF; }
 long __syscall_ioctl(long fd, long, ...) { return fd <= 2 ? 0 : -ENOTTY; } // the console, as a terminal
 long __syscall_getdents64(long, long, long) { return -ENOTDIR; }
 long __syscall_dup(long) { return -EMFILE; }
@@ -69,16 +69,15 @@ long __syscall_unlink(long) { return -EROFS; }
 
 __wasi_errno_t __wasi_fd_read(__wasi_fd_t fd, const __wasi_iovec_t* iovs, size_t count, __wasi_size_t* read)
 {
-    long* at = At(fd);
-    if (at == nullptr)
+    if (!IsOpen(fd))
         return __WASI_ERRNO_BADF;
     *read = 0;
     for (size_t i = 0; i < count; ++i)
     {
-        const long left = *at < static_cast<long>(racer_car_image_size) ? static_cast<long>(racer_car_image_size) - *at : 0;
+        const long left = s_at < static_cast<long>(racer_car_image_size) ? static_cast<long>(racer_car_image_size) - s_at : 0;
         const long n = left < static_cast<long>(iovs[i].buf_len) ? left : static_cast<long>(iovs[i].buf_len);
-        memcpy(iovs[i].buf, racer_car_image + *at, static_cast<size_t>(n));
-        *at += n;
+        memcpy(iovs[i].buf, racer_car_image + s_at, static_cast<size_t>(n));
+        s_at += n;
         *read += static_cast<__wasi_size_t>(n);
     }
     return __WASI_ERRNO_SUCCESS;
@@ -87,22 +86,20 @@ __wasi_errno_t __wasi_fd_read(__wasi_fd_t fd, const __wasi_iovec_t* iovs, size_t
 __wasi_errno_t __wasi_fd_seek(__wasi_fd_t fd, __wasi_filedelta_t offset, __wasi_whence_t whence,
                               __wasi_filesize_t* to)
 {
-    long* at = At(fd);
-    if (at == nullptr)
+    if (!IsOpen(fd))
         return __WASI_ERRNO_BADF;
-    const long long from = whence == __WASI_WHENCE_SET ? 0 : whence == __WASI_WHENCE_CUR ? *at : racer_car_image_size;
+    const long long from = whence == __WASI_WHENCE_SET ? 0 : whence == __WASI_WHENCE_CUR ? s_at : racer_car_image_size;
     if (from + offset < 0)
         return __WASI_ERRNO_INVAL;
-    *to = static_cast<__wasi_filesize_t>(*at = static_cast<long>(from + offset));
+    *to = static_cast<__wasi_filesize_t>(s_at = static_cast<long>(from + offset));
     return __WASI_ERRNO_SUCCESS;
 }
 
 __wasi_errno_t __wasi_fd_close(__wasi_fd_t fd)
 {
-    long* at = At(fd);
-    if (at == nullptr)
+    if (!IsOpen(fd))
         return __WASI_ERRNO_BADF;
-    *at = -1;
+    s_at = -1;
     return __WASI_ERRNO_SUCCESS;
 }
 }

@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 # Serves the page's folder as a static host should (docs/web.md): each file as its type
 # (.wasm as application/wasm) and, to a browser that takes it, as the Brotli or gzip copy
-# that scripts/web writes beside it (FILE.br, FILE.gz), with Content-Encoding; a file
-# that has copies is sent with "Vary: Accept-Encoding" either way. For scripts/web --serve,
-# the web test and the bench.
+# that scripts/web writes beside it (FILE.br, FILE.gz), with Content-Encoding, and every
+# answer with "Vary: Accept-Encoding". For scripts/web --serve, the web test and the bench.
 #
 #   serve.py FOLDER PORT        (on 127.0.0.1; Ctrl+C stops)
 import http.server
@@ -18,7 +17,6 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         path = self.translate_path(self.path)
         if os.path.isdir(path) and self.path.endswith('/'):
             path = os.path.join(path, 'index.html')
-        self.copies = os.path.isfile(path + '.gz')
         taken = [coding.split(';')[0].strip() for coding in self.headers.get('Accept-Encoding', '').split(',')]
         for suffix, coding in (('.br', 'br'), ('.gz', 'gzip')):
             if coding in taken and os.path.isfile(path + suffix):
@@ -32,8 +30,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         return super().send_head()
 
     def end_headers(self):
-        if getattr(self, 'copies', False):
-            self.send_header('Vary', 'Accept-Encoding')
+        self.send_header('Vary', 'Accept-Encoding')  # on every answer: those with copies need it
         super().end_headers()
 
 
