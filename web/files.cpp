@@ -5,6 +5,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <wasi/api.h>
@@ -89,7 +90,7 @@ __wasi_errno_t __wasi_fd_seek(__wasi_fd_t fd, __wasi_filedelta_t offset, __wasi_
     if (!IsOpen(fd))
         return __WASI_ERRNO_BADF;
     const long long from = whence == __WASI_WHENCE_SET ? 0 : whence == __WASI_WHENCE_CUR ? s_at : racer_car_image_size;
-    if (from + offset < 0)
+    if (offset < -from || offset > LONG_MAX - from) // before the start, or past what a position holds
         return __WASI_ERRNO_INVAL;
     *to = static_cast<__wasi_filesize_t>(s_at = static_cast<long>(from + offset));
     return __WASI_ERRNO_SUCCESS;
