@@ -20,6 +20,11 @@
 #include "allegro.h"
 #include "allegro/internal/aintern.h"
 
+/* What a driver of ours has nothing to do for: its start, which never fails (and gives
+ * the mouse no buttons), and its stop. */
+static int nothing_to_start(void) { return 0; }
+static void nothing_to_stop(void) {}
+
 /* --- timer --- */
 
 /* The most time one animation frame may owe: five steps of the game's 60 Hz. A frame
@@ -56,13 +61,9 @@ static int timer_init(void)
    return 0;
 }
 
-static void timer_exit(void)
-{
-}
-
 TIMER_DRIVER timer_emscripten = {
    .id = TIMER_EMSCRIPTEN, .name = empty_string, .desc = empty_string, .ascii_name = "Browser clock",
-   .init = timer_init, .exit = timer_exit,
+   .init = timer_init, .exit = nothing_to_stop,
 };
 
 /* --- keyboard --- */
@@ -78,35 +79,17 @@ int emsc_key(int scancode, int ascii, int down)
    return TRUE;
 }
 
-static int keyboard_init(void)
-{
-   return 0;
-}
-
-static void keyboard_exit(void)
-{
-}
-
 KEYBOARD_DRIVER keyboard_emscripten = {
    .id = KEYBOARD_EMSCRIPTEN, .name = empty_string, .desc = empty_string, .ascii_name = "Browser keyboard",
    .autorepeat = FALSE, /* the browser's own key repeat is ignored */
-   .init = keyboard_init, .exit = keyboard_exit,
+   .init = nothing_to_start, .exit = nothing_to_stop,
 };
 
 /* --- mouse: the browser's own pointer --- */
 
-static int mouse_init(void)
-{
-   return 0; /* no buttons */
-}
-
-static void mouse_exit(void)
-{
-}
-
 MOUSE_DRIVER mouse_emscripten = {
    .id = MOUSE_EMSCRIPTEN, .name = empty_string, .desc = empty_string, .ascii_name = "Browser pointer",
-   .init = mouse_init, .exit = mouse_exit,
+   .init = nothing_to_start, .exit = nothing_to_stop, /* no buttons */
 };
 
 /* --- graphics --- */
@@ -254,18 +237,9 @@ void _register_font_file_type_init(void) {}
 
 /* --- system --- */
 
-static int sys_init(void)
-{
-   return 0;
-}
-
-static void sys_exit(void)
-{
-}
-
 SYSTEM_DRIVER system_emscripten = {
    .id = SYSTEM_EMSCRIPTEN, .name = empty_string, .desc = empty_string, .ascii_name = "Browser",
-   .init = sys_init, .exit = sys_exit,
+   .init = nothing_to_start, .exit = nothing_to_stop,
    .yield_timeslice = advance_timer, /* rest(0) counts the time passed */
 };
 
