@@ -251,16 +251,6 @@ document.getElementById('share').addEventListener('click', async () => {
 // a click.
 canvas.addEventListener('click', () => canvas.focus());
 
-// Offline after one visit: the worker keeps this build's files (https or localhost only).
-// It asks for them again, so it waits until the car first moves rather than share the
-// network with the page's own first load.
-let worker = !('serviceWorker' in navigator);
-function keepOffline() {
-  if (worker || !(Module._racer_steps() > 0)) return;
-  worker = true;
-  navigator.serviceWorker.register('sw.js').catch(() => { /* played online only */ });
-}
-
 var Module = {
   canvas,
   // The code index.html compiled as it arrived.
@@ -270,11 +260,17 @@ var Module = {
     return {};
   },
   preMainLoop: pollGamepads,
-  postMainLoop() { showState(); keepOffline(); }, // the state the frame's steps left, in the same task
+  postMainLoop: showState, // the state the frame's steps left, shown in the same task
   onRuntimeInitialized() {
     canvas.focus();
     statusLine.textContent = '';
     setTimeout(watchLink); // once the game's main has started its drive
+  },
+  // Offline after one visit: the worker keeps this build's files (https or localhost
+  // only). It asks for them again, so it waits until the game's main has run its first
+  // step rather than share the network with the page's own first load.
+  postRun() {
+    if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => { /* played online only */ });
   },
   onGameOver() {
     releaseAll();
