@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/DrivingKeys.h"
+#include "tools/CarFields.h"
 #include "tools/DriveLink.h"
 #include "tools/KeyScript.h"
 
@@ -45,6 +46,8 @@ TEST(DriveLink, RefusesEveryMalformedFragmentSayingWhy)
         {"a hash at a step a link does not keep", LinkOfRecords(2, std::string("\x01\0", 2) + hash + std::string("\x02\0", 2)),
          "is not written as its format writes it"},
         {"fewer steps than it says", LinkOfRecords(5, std::string("\x01\0", 2)), "is not written as its format writes it"},
+        {"a character more than the longest link", "drive=2." + std::string(LongestLink() - 7, 'A'),
+         "is longer than any link can be: 12,715,292 characters hold the longest drive, 216,000 steps (an hour)"},
         {"a character more", LinkOfRecords(1, std::string("\x01\0", 2)) + "AAAA", "the link is altered: its check does not match"},
     };
     for (const auto& c : kCases)
@@ -104,6 +107,20 @@ TEST(DriveLink, OneLongestDriveForEveryReader)
     EXPECT_FALSE(AddSteps(drive, 0));
     EXPECT_EQ(drive.steps, kMostSteps);
     EXPECT_TRUE(said.empty());
+
+    // The longest link there can be reads, and is the bound, to a hash and a group of base64.
+    Drive longest; // a run and a hash every step, every settable field set before each and after the last
+    for (long step = 0; step <= kMostSteps; ++step)
+    {
+        for (const CarField& field : kCarFields)
+            if (field.settable)
+                AddSetting(longest, FieldSetting{&field, 0});
+        if (AddSteps(longest, step % 2 == 0 ? kKeyUp : kKeyLeft))
+            AddCheck(longest, 0);
+    }
+    const std::string link = DriveLink(longest);
+    EXPECT_TRUE(ReadDriveLink(link, drive, said)) << said;
+    EXPECT_TRUE(link.size() <= LongestLink() && link.size() + 16 > LongestLink()) << link.size() << " " << LongestLink();
     ASSERT_TRUE(ReadDriveLink("drive=1.", drive, said));
     EXPECT_EQ(said, "a link of version 1 of its format cannot show that it is whole");
 }

@@ -1,5 +1,6 @@
 #include "tools/DriveLink.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -166,6 +167,9 @@ bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
 /// ReadDriveLink, leaving in `drive` what it read before a refusal.
 bool ReadLink(const std::string& fragment, Drive& drive, std::string& said)
 {
+    if (fragment.size() > LongestLink())
+        return (said = "the link is longer than any link can be: " + Counted(LongestLink()) + " characters hold " +
+                       LongestDrive()), false;
     const size_t dot = fragment.find('.');
     const std::string version = fragment.compare(0, kPrefix.size(), kPrefix) == 0 && dot != std::string::npos
                                     ? fragment.substr(kPrefix.size(), dot - kPrefix.size())
@@ -216,6 +220,18 @@ bool ReadLink(const std::string& fragment, Drive& drive, std::string& said)
 }
 
 } // namespace
+
+size_t LongestLink()
+{
+    const size_t settable = std::count_if(kCarFields.begin(), kCarFields.end(), [](const CarField& f) { return f.settable; });
+    const size_t steps = kMostSteps;
+    const size_t bytes = 3 + 4                               // the count and the size: numbers of 21 and 28 bits
+                         + 2 * steps                         // each step a run of its own
+                         + 9 * (steps / kHashEvery + 1)      // a hash a second and after the last step
+                         + (steps + 1) * (2 + 5 * settable)  // every field set before each step and after the last
+                         + 4;                                // the check
+    return kPrefix.size() + 2 + (bytes + 2) / 3 * 4;
+}
 
 std::string LinkOfRecords(long steps, const std::string& records)
 {
@@ -271,19 +287,15 @@ std::string DriveLink(const Drive& drive)
 
 std::string LinkFragment(const std::string& text)
 {
-    const size_t from = text.find_first_not_of(" \t\r\n\f\v");
-    if (from == std::string::npos)
+    constexpr const char* kBlanks = " \t\r\n\f\v";
+    const size_t from = text.find_first_not_of(kBlanks);
+    const std::string link = from == std::string::npos ? "" : text.substr(from, text.find_last_not_of(kBlanks) + 1 - from);
+    // The fragment alone, or after the '#' of an address; a link is one word.
+    const size_t hash = link.compare(0, kPrefix.size(), kPrefix) == 0 ? std::string::npos : link.find('#');
+    const size_t start = hash == std::string::npos ? 0 : hash + 1;
+    if (link.empty() || link.find_first_of(kBlanks) != std::string::npos || link.compare(start, kPrefix.size(), kPrefix) != 0)
         return "";
-    const std::string link = text.substr(from, text.find_last_not_of(" \t\r\n\f\v") + 1 - from);
-    if (link.find_first_of(" \t\r\n\f\v") != std::string::npos)
-        return ""; // a link is one word
-    if (link.compare(0, kPrefix.size(), kPrefix) == 0)
-        return link;
-    // An address, or a fragment with its '#'.
-    const size_t hash = link.find('#');
-    if (hash == std::string::npos || link.compare(hash + 1, kPrefix.size(), kPrefix) != 0)
-        return "";
-    return link.substr(hash + 1);
+    return link.substr(start);
 }
 
 bool ReadDriveLink(const std::string& fragment, Drive& drive, std::string& said)

@@ -13,6 +13,9 @@
 /// The version of the link's format this build writes.
 constexpr int kDriveLinkVersion = 2;
 
+/// The most characters a link's fragment can hold, those of the longest drive; a longer one is refused unread.
+size_t LongestLink();
+
 /// The fragment, without its '#', of a link to `drive`.
 std::string DriveLink(const Drive& drive);
 

@@ -183,10 +183,10 @@ int ReadDrive(const char* source, Drive& drive, std::string& said)
     for (bool first = true; good && (size = std::fread(piece, 1, sizeof piece, in)) > 0; first = false)
     {
         isLink = isLink || (first && !LinkFragment(std::string(piece, size)).empty());
-        if (isLink)
-            link.append(piece, size);
-        else
+        if (!isLink)
             good = reader.Feed(piece, size);
+        else if (link.append(piece, size).size() > LongestLink() + sizeof piece)
+            break; // longer than any link (its address is in the first piece): refused unread
     }
     const int error = std::ferror(in) ? errno : 0;
     if (!standardInput)
