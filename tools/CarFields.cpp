@@ -18,6 +18,12 @@ template <int i> float* EdgeC(CPlayerCar& c) { return &c.m_edgeC[i]; }
 
 constexpr bool kSettable = true;
 
+/// Where `field` lives in `car`: its four bytes.
+void* Bytes(const CarField& field, CPlayerCar& car)
+{
+    return field.real != nullptr ? static_cast<void*>(field.real(car)) : field.count(car);
+}
+
 constexpr CarField Real(const char* name, float* (*at)(CPlayerCar&), bool settable = false)
 {
     return CarField{name, at, nullptr, settable};
@@ -59,12 +65,8 @@ const CarField* FindCarField(const std::string& name)
 uint32_t FieldBits(const CarField& field, const CPlayerCar& car)
 {
     // The accessors name where a field lives; reading through them changes nothing.
-    CPlayerCar& at = const_cast<CPlayerCar&>(car);
     uint32_t bits;
-    if (field.real != nullptr)
-        std::memcpy(&bits, field.real(at), sizeof bits);
-    else
-        std::memcpy(&bits, field.count(at), sizeof bits);
+    std::memcpy(&bits, Bytes(field, const_cast<CPlayerCar&>(car)), sizeof bits);
     return bits;
 }
 
@@ -87,10 +89,7 @@ bool SettableBits(const CarField& field, uint32_t bits)
 
 void SetFieldBits(const CarField& field, CPlayerCar& car, uint32_t bits)
 {
-    if (field.real != nullptr)
-        std::memcpy(field.real(car), &bits, sizeof bits);
-    else
-        std::memcpy(field.count(car), &bits, sizeof bits);
+    std::memcpy(Bytes(field, car), &bits, sizeof bits);
 }
 
 CarState TakeState(const CPlayerCar& car)

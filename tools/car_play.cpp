@@ -4,7 +4,6 @@
 
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "app/FrameLoop.h"
@@ -31,12 +30,7 @@ int main(int argc, char* argv[])
         {{"--exit", nullptr, nullptr, [&](const char*) { return (exitAtEnd = true); }},
          {"--speed", "X", nullptr,
           [&](const char* v) { return (speed = CReplayPlayer::SpeedNamed(v)) >= 0; }},
-         {"--pause-at", "STEP", nullptr,
-          [&](const char* v) {
-              char* end = nullptr;
-              pauseAt = std::strtol(v, &end, 10);
-              return *end == '\0' && pauseAt >= 0;
-          }}},
+         {"--pause-at", "STEP", nullptr, [&](const char* v) { return ReadNumber(v, 0, pauseAt); }}},
         "FILE|LINK", "", kReplayKeysHelp);
     const int status = commandLine.Read(argc, argv);
     if (status >= 0)

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -87,25 +86,16 @@ int main(int argc, char* argv[])
         {{"--script", "FILE", nullptr, [&](const char* v) { return (scriptPath = v), true; }},
          {"--frame", "FILE", nullptr, [&](const char* v) { return (framePath = v), true; }},
          {"--frames", "DIR", nullptr, [&](const char* v) { return (framesFolder = v), true; }},
-         {"--every", "N", "--frames",
-          [&](const char* v) {
-              char* end = nullptr;
-              errno = 0;
-              every = std::strtol(v, &end, 10);
-              return *end == '\0' && errno != ERANGE && every >= 1;
-          }}},
+         {"--every", "N", "--frames", [&](const char* v) { return ReadNumber(v, 1, every); }}},
         nullptr, " < script|link", kHelp);
     const int status = commandLine.Read(argc, argv);
     if (status >= 0)
         return status;
-    if (framesFolder != nullptr)
+    struct stat info;
+    if (framesFolder != nullptr && (stat(framesFolder, &info) != 0 || !S_ISDIR(info.st_mode)))
     {
-        struct stat info;
-        if (stat(framesFolder, &info) != 0 || !S_ISDIR(info.st_mode))
-        {
-            std::fprintf(stderr, "%s: %s is not a folder\n", kName, framesFolder);
-            return 1;
-        }
+        std::fprintf(stderr, "%s: %s is not a folder\n", kName, framesFolder);
+        return 1;
     }
 
     Drive drive;
@@ -131,21 +121,15 @@ int main(int argc, char* argv[])
     std::printf(" hash\n");
     PrintTraceLine(0, car);
 
+    // Where the replay parted, it stops: the last picture is of that step.
     CReplay replay(drive, FrameStepOptions{.show = pictures});
-    bool lastSaved = true;
     while (replay.Forward())
     {
         PrintTraceLine(replay.Step(), car);
-        lastSaved = false;
-        if (framesFolder != nullptr && replay.Step() % every == 0)
-        {
-            if (!SaveFrame(framesFolder, replay.Step()))
-                return 1;
-            lastSaved = true;
-        }
-        // Past the step where the replay parted, the pictures below are of that step.
+        if (framesFolder != nullptr && replay.Step() % every == 0 && !SaveFrame(framesFolder, replay.Step()))
+            return 1;
     }
-    if (framesFolder != nullptr && !lastSaved && !SaveFrame(framesFolder, replay.Step()))
+    if (framesFolder != nullptr && replay.Step() % every != 0 && !SaveFrame(framesFolder, replay.Step()))
         return 1;
     // With no step at all the screen is still black, as the window is before the first.
     if (framePath != nullptr && save_bmp(framePath, screen, nullptr) != 0)
