@@ -1,17 +1,7 @@
 #include "tools/CommandLine.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-
-bool ReadNumber(const char* text, long least, long& number)
-{
-    char* end = nullptr;
-    errno = 0;
-    number = std::strtol(text, &end, 10);
-    return end != text && *end == '\0' && errno != ERANGE && number >= least;
-}
 
 CCommandLine::CCommandLine(const char* tool, std::vector<ToolOption> options, const char* operand, const char* input,
                            const char* help)

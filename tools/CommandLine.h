@@ -13,9 +13,6 @@ struct ToolOption
     std::function<bool(const char* value)> take; ///< false when it is not a value the option takes
 };
 
-/// Reads `text` as a decimal number of at least `least` into `number`: false for anything else.
-bool ReadNumber(const char* text, long least, long& number);
-
 /// A tool's command line, read from one table of its options, whose usage line is written
 /// from the same table: "usage: car_trace [--frame FILE] [--frames DIR [--every N]] < script".
 class CCommandLine

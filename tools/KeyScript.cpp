@@ -9,6 +9,7 @@
 #include "app/DrivingKeys.h"
 #include "tools/CarFields.h"
 #include "tools/DriveLink.h"
+#include "tools/ToolSupport.h"
 
 namespace
 {
@@ -142,10 +143,9 @@ bool CKeyScriptReader::ParseSettings(size_t from)
         if (!NextWord(m_raw, pos, value))
             return Fail("no value for field '" + name + "'");
         FieldSetting setting{field, 0};
-        char* end = nullptr;
-        errno = 0;
         if (field->real != nullptr)
         {
+            char* end = nullptr;
             // strtof rounds to the nearest float, as the field stores it (overflow: infinity).
             const float v = std::strtof(value.c_str(), &end);
             std::memcpy(&setting.bits, &v, sizeof v);
@@ -154,8 +154,8 @@ bool CKeyScriptReader::ParseSettings(size_t from)
         }
         else
         {
-            const long v = std::strtol(value.c_str(), &end, 10);
-            if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+            long v;
+            if (!ReadNumber(value.c_str(), INT32_MIN, v) || v > INT32_MAX)
                 return Fail("unreadable value '" + value + "' for field '" + name + "'");
             const int32_t count = static_cast<int32_t>(v);
             std::memcpy(&setting.bits, &count, sizeof count);
