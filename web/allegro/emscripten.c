@@ -230,6 +230,13 @@ _VTABLE_INFO _vtable_list[] = {
    { 8, &pointer_vtable8 }, { 24, &__linear_vtable24 }, { 32, &__linear_vtable32 }, { 0, NULL }
 };
 
+/* The image loaders the library registers beside BMP's, not built: they load nothing. */
+BITMAP *load_lbm(AL_CONST char *f, RGB *p) { (void)f; (void)p; return NULL; }
+BITMAP *load_pcx(AL_CONST char *f, RGB *p) { (void)f; (void)p; return NULL; }
+BITMAP *load_tga(AL_CONST char *f, RGB *p) { (void)f; (void)p; return NULL; }
+int save_pcx(AL_CONST char *f, BITMAP *b, AL_CONST RGB *p) { (void)f; (void)b; (void)p; return -1; }
+int save_tga(AL_CONST char *f, BITMAP *b, AL_CONST RGB *p) { (void)f; (void)b; (void)p; return -1; }
+
 void _initialize_datafile_types(void) {}
 void _midi_constructor(void) {}
 void _register_sample_file_type_init(void) {}
