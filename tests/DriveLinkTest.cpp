@@ -45,9 +45,11 @@ TEST(DriveLink, RefusesEveryMalformedFragmentSayingWhy)
         {"two runs that are one", LinkOfRecords(2, std::string("\x01\0\x01\0", 4)), "is not written as its format writes it"},
         {"a hash at a step a link does not keep", LinkOfRecords(2, std::string("\x01\0", 2) + hash + std::string("\x02\0", 2)),
          "is not written as its format writes it"},
+        {"a set line of no fields", LinkOfRecords(1, std::string("\x01\0\x20\0", 4)), "is not written as its format writes it"},
         {"fewer steps than it says", LinkOfRecords(5, std::string("\x01\0", 2)), "is not written as its format writes it"},
         {"a character more than the longest link", "drive=2." + std::string(LongestLink() - 7, 'A'),
          "is longer than any link can be: 12,715,292 characters hold the longest drive, 216,000 steps (an hour)"},
+        {"bits left over in its last character", "drive=2.AQIBAFZdZ4N", "the link is altered"}, // AQIBAFZdZ4M reads
         {"a character more", LinkOfRecords(1, std::string("\x01\0", 2)) + "AAAA", "the link is altered: its check does not match"},
     };
     for (const auto& c : kCases)

@@ -5,7 +5,7 @@
 # car_trace, its drive as a link played in a new page and read by Linux car_trace, the
 # watch ended by Escape and another drive, a tampered drive's link stopped where it parts,
 # an altered link and a bad script refused; in Chromium, which can emulate them, also the
-# phone, touch, gamepad and offline.
+# phone, touch, gamepad and offline, and the longest link's memory.
 #
 #   web_test.sh WEB_BUILD LINUX_BUILD     (run from the project folder)
 set -u
@@ -111,6 +111,9 @@ blurred=$(cat "$page/blur.txt" 2>/dev/null || echo 0)
 later=$(grep -v '^#' "$page/blur.keys" 2>/dev/null | tail -n +$((blurred + 30)) | cut -d' ' -f1)
 check "Up held while the page lost the focus: none of the $(wc -w <<<"$later") steps from half a second later reads it" \
     numbers "$blurred" -- [ "$blurred" -gt 0 -a "$(wc -w <<<"$later")" -gt 30 -a "$(grep -c U <<<"$later")" = 0 ]
+read -r characters steps memory < <(cat "$page/longest.txt" 2>/dev/null)
+check "the longest link there can be (${characters:-no} characters) plays its ${steps:-no} steps, the page's memory within 64 MiB (${memory:-no} bytes)" \
+    numbers "$characters" "$steps" "$memory" -- [ "$steps" = 216000 -a "$memory" -le $((64 << 20)) ]
 check "Chromium finds the page installable (errors: $(cat "$page/installability.txt"))" \
     grep -qx '\[\]' "$page/installability.txt"
 check "with the server gone, a reload still drives ($(cat "$page/offline.txt"))" \

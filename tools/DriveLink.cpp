@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string_view>
 
 #include "tools/CarFields.h"
@@ -18,26 +19,31 @@ constexpr const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrst
 constexpr unsigned char kSettings = 32;
 constexpr unsigned char kHash = 33;
 
-void PutNumber(std::string& out, uint64_t v)
+/// Writes `v` as a LEB128 number to `put`, a byte at a time.
+template <class Put>
+void PutNumber(Put& put, uint64_t v)
 {
     do
     {
         const unsigned char low = v & 0x7f;
         v >>= 7;
-        out.push_back(static_cast<char>(low | (v != 0 ? 0x80 : 0)));
+        put(static_cast<char>(low | (v != 0 ? 0x80 : 0)));
     } while (v != 0);
 }
 
-void PutBytes(std::string& out, uint64_t v, int count)
+/// Writes the low `count` bytes of `v` to `put`, least significant first.
+template <class Put>
+void PutBytes(Put& put, uint64_t v, int count)
 {
     for (int i = 0; i < count; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+        put(static_cast<char>((v >> (8 * i)) & 0xff));
 }
 
-/// CRC-32 as zlib and PNG compute it (reflected polynomial 0xedb88320).
-uint32_t Crc32(const std::string& bytes)
+/// CRC-32 as zlib computes it (reflected polynomial 0xedb88320), going on from `crc`, that
+/// of the bytes before.
+uint32_t Crc32(std::string_view bytes, uint32_t crc = 0)
 {
-    uint32_t crc = 0xffffffffu;
+    crc = ~crc;
     for (const char c : bytes)
     {
         crc ^= static_cast<unsigned char>(c);
@@ -47,27 +53,53 @@ uint32_t Crc32(const std::string& bytes)
     return ~crc;
 }
 
-std::string Base64(const std::string& bytes)
+/// A version-2 link's fragment, written as its bytes are put to it, a byte at a time: in
+/// base64url, its CRC-32 kept as they pass. Opens with the count and the records' size.
+class CLinkOut
 {
-    std::string text;
-    for (size_t i = 0; i < bytes.size(); i += 3)
+public:
+    CLinkOut(uint64_t steps, size_t size)
+        : m_text(std::string(kPrefix) + std::to_string(kDriveLinkVersion) + ".")
     {
-        uint32_t group = 0;
-        const size_t n = std::min<size_t>(3, bytes.size() - i);
-        for (size_t k = 0; k < 3; ++k)
-            group = group << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0);
-        for (size_t k = 0; k <= n; ++k)
-            text.push_back(kDigits[(group >> (18 - 6 * k)) & 63]);
+        m_text.reserve(m_text.size() + (size + 18) / 3 * 4); // with the count, the size and the check
+        PutNumber(*this, steps);
+        PutNumber(*this, size);
     }
-    return text;
-}
+    void operator()(char c)
+    {
+        m_crc = Crc32(std::string_view(&c, 1), m_crc);
+        m_group = m_group << 8 | static_cast<unsigned char>(c);
+        if (++m_count == 3)
+            Flush();
+    }
+    /// The fragment, once the records are put: the check ends it.
+    std::string Link()
+    {
+        PutBytes(*this, m_crc, 4);
+        Flush();
+        return std::move(m_text);
+    }
 
-/// The whole bytes of base64url `text` (bits left over dropped). False at a character of
-/// another alphabet, which `said` then names.
-bool FromBase64(const std::string& text, std::string& bytes, std::string& said)
+private:
+    void Flush()
+    {
+        for (int k = 0; m_count != 0 && k <= m_count; ++k)
+            m_text.push_back(kDigits[((m_group << (8 * (3 - m_count))) >> (18 - 6 * k)) & 63]);
+        m_group = m_count = 0;
+    }
+
+    std::string m_text;
+    uint32_t m_crc = 0, m_group = 0;
+    int m_count = 0; ///< bytes in m_group
+};
+
+/// The whole bytes of base64url `text`; `exact` whether CLinkOut writes them as `text` (no
+/// bits are left over). False at a character of another alphabet, which `said` then names.
+bool FromBase64(std::string_view text, std::string& bytes, bool& exact, std::string& said)
 {
     uint32_t group = 0;
     int bits = 0;
+    bytes.reserve(text.size() / 4 * 3 + 2);
     for (const char c : text)
     {
         const char* at = c == '\0' ? nullptr : std::strchr(kDigits, c);
@@ -84,7 +116,50 @@ bool FromBase64(const std::string& text, std::string& bytes, std::string& said)
             bytes.push_back(static_cast<char>((group >> bits) & 0xff));
         }
     }
+    exact = bits < 6 && (group & ((1u << bits) - 1)) == 0;
     return true;
+}
+
+/// Writes the records of `drive` (docs/tools.md) to `put`, a byte at a time.
+template <class Put>
+void WriteRecords(const Drive& drive, Put&& put)
+{
+    auto settings = drive.settings.begin();
+    auto check = drive.checks.begin();
+    long step = 0;
+    auto putSettings = [&] {
+        if (settings == drive.settings.end() || settings->after != step)
+            return;
+        put(static_cast<char>(kSettings));
+        PutNumber(put, settings->fields.size());
+        for (const FieldSetting& s : (settings++)->fields)
+        {
+            PutNumber(put, static_cast<uint64_t>(s.field - kCarFields.data()));
+            PutBytes(put, s.bits, 4);
+        }
+    };
+    for (const DriveRun& run : drive.runs)
+    {
+        putSettings();
+        // The run in pieces, each ending at a state hash the link keeps.
+        for (const long end = step + run.steps; step < end;)
+        {
+            while (check != drive.checks.end() &&
+                   (check->step <= step || (check->step % kHashEvery != 0 && check->step != drive.steps)))
+                ++check;
+            const bool hashed = check != drive.checks.end() && check->step <= end;
+            const long to = hashed ? check->step : end;
+            put(static_cast<char>(run.keys));
+            PutNumber(put, static_cast<uint64_t>(to - step - 1));
+            step = to;
+            if (hashed)
+            {
+                put(static_cast<char>(kHash));
+                PutBytes(put, (check++)->hash, 8);
+            }
+        }
+    }
+    putSettings();
 }
 
 /// Reads `bytes` in order from `at` to `end`; every read fails, for good, past the end.
@@ -164,23 +239,25 @@ bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
     return true;
 }
 
-/// ReadDriveLink, leaving in `drive` what it read before a refusal.
-bool ReadLink(const std::string& fragment, Drive& drive, std::string& said)
+/// ReadDriveLink, leaving in `drive` what it read before a refusal. No copy of a link is
+/// made: the longest takes its size in bytes and its drive, nothing more.
+bool ReadLink(std::string_view fragment, Drive& drive, std::string& said)
 {
     if (fragment.size() > LongestLink())
         return (said = "the link is longer than any link can be: " + Counted(LongestLink()) + " characters hold " +
                        LongestDrive()), false;
     const size_t dot = fragment.find('.');
-    const std::string version = fragment.compare(0, kPrefix.size(), kPrefix) == 0 && dot != std::string::npos
-                                    ? fragment.substr(kPrefix.size(), dot - kPrefix.size())
-                                    : "";
+    const std::string version(fragment.substr(0, kPrefix.size()) == kPrefix && dot != std::string_view::npos
+                                  ? fragment.substr(kPrefix.size(), dot - kPrefix.size())
+                                  : "");
     if (version.empty() || version.find_first_not_of("0123456789") != std::string::npos)
         return (said = "the link holds no drive"), false;
     if (version != "1" && version != std::to_string(kDriveLinkVersion))
         return (said = "the link's drive is of version " + version.substr(0, 12) +
                        " of its format; this build reads versions 1 and 2"), false;
     std::string bytes;
-    if (!FromBase64(fragment.substr(dot + 1), bytes, said))
+    bool exact;
+    if (!FromBase64(fragment.substr(dot + 1), bytes, exact, said))
         return false;
     CBytes in{bytes};
     if (version == "1")
@@ -210,11 +287,19 @@ bool ReadLink(const std::string& fragment, Drive& drive, std::string& said)
     uint64_t check;
     in.end = header + static_cast<size_t>(size); // no more than the bytes there are
     CBytes{bytes, in.end}.Fixed(check, 4);
-    if (rest - 4 > size || Base64(bytes) != fragment.substr(dot + 1) || Crc32(bytes.substr(0, in.end)) != check)
+    if (rest - 4 > size || !exact || Crc32(std::string_view(bytes).substr(0, in.end)) != check)
         return (said = "the link is altered: its check does not match its drive"), false;
     if (!ReadRecords(in, drive, said))
         return false;
-    if (drive.steps != static_cast<long>(steps) || DriveLink(drive) != fragment)
+    // Read only as written: the bytes DriveLink would write for the drive read, compared as
+    // they come.
+    bool same = drive.steps == static_cast<long>(steps);
+    size_t at = 0;
+    auto expect = [&](char c) { same = same && at < in.end && bytes[at++] == c; };
+    PutNumber(expect, steps);
+    PutNumber(expect, size);
+    WriteRecords(drive, expect);
+    if (!same || at != in.end)
         return (said = "the link's drive is not written as its format writes it"), false;
     return true;
 }
@@ -233,56 +318,20 @@ size_t LongestLink()
     return kPrefix.size() + 2 + (bytes + 2) / 3 * 4;
 }
 
-std::string LinkOfRecords(long steps, const std::string& records)
+std::string LinkOfRecords(long steps, std::string_view records)
 {
-    std::string bytes;
-    PutNumber(bytes, static_cast<uint64_t>(steps));
-    PutNumber(bytes, records.size());
-    bytes += records;
-    PutBytes(bytes, Crc32(bytes), 4);
-    return std::string(kPrefix) + std::to_string(kDriveLinkVersion) + "." + Base64(bytes);
+    CLinkOut out(static_cast<uint64_t>(steps), records.size());
+    std::for_each(records.begin(), records.end(), std::ref(out));
+    return out.Link();
 }
 
 std::string DriveLink(const Drive& drive)
 {
-    std::string records;
-    auto settings = drive.settings.begin();
-    auto check = drive.checks.begin();
-    long step = 0;
-    auto putSettings = [&] {
-        if (settings == drive.settings.end() || settings->after != step)
-            return;
-        records.push_back(static_cast<char>(kSettings));
-        PutNumber(records, settings->fields.size());
-        for (const FieldSetting& s : (settings++)->fields)
-        {
-            PutNumber(records, static_cast<uint64_t>(s.field - kCarFields.data()));
-            PutBytes(records, s.bits, 4);
-        }
-    };
-    for (const DriveRun& run : drive.runs)
-    {
-        putSettings();
-        // The run in pieces, each ending at a state hash the link keeps.
-        for (const long end = step + run.steps; step < end;)
-        {
-            while (check != drive.checks.end() &&
-                   (check->step <= step || (check->step % kHashEvery != 0 && check->step != drive.steps)))
-                ++check;
-            const bool hashed = check != drive.checks.end() && check->step <= end;
-            const long to = hashed ? check->step : end;
-            records.push_back(static_cast<char>(run.keys));
-            PutNumber(records, static_cast<uint64_t>(to - step - 1));
-            step = to;
-            if (hashed)
-            {
-                records.push_back(static_cast<char>(kHash));
-                PutBytes(records, (check++)->hash, 8);
-            }
-        }
-    }
-    putSettings();
-    return LinkOfRecords(drive.steps, records);
+    size_t size = 0; // written once to count the records' bytes, which the link gives first
+    WriteRecords(drive, [&](char) { ++size; });
+    CLinkOut out(static_cast<uint64_t>(drive.steps), size);
+    WriteRecords(drive, out);
+    return out.Link();
 }
 
 std::string LinkFragment(const std::string& text)
@@ -298,7 +347,7 @@ std::string LinkFragment(const std::string& text)
     return link.substr(start);
 }
 
-bool ReadDriveLink(const std::string& fragment, Drive& drive, std::string& said)
+bool ReadDriveLink(std::string_view fragment, Drive& drive, std::string& said)
 {
     said.clear();
     Drive read;

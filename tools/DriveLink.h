@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "tools/Drive.h"
 
@@ -21,7 +22,7 @@ std::string DriveLink(const Drive& drive);
 
 /// The fragment of a version-2 link to a drive of `steps` steps whose records are
 /// `records`: the count, the records' size, the records and the check, in base64url.
-std::string LinkOfRecords(long steps, const std::string& records);
+std::string LinkOfRecords(long steps, std::string_view records);
 
 /// The fragment, without its '#', of the link in `text`: a whole address whose fragment is
 /// "drive=...", or the fragment alone, with or without its '#', blanks around it ignored.
@@ -31,4 +32,4 @@ std::string LinkFragment(const std::string& text);
 /// The drive of the fragment `fragment` (without its '#'). False, with a one-line `said`,
 /// for a fragment that is no drive, is cut short, altered, too long or of a later version;
 /// true with `said` empty, or with a note to show: a version-1 link cannot show it is whole.
-bool ReadDriveLink(const std::string& fragment, Drive& drive, std::string& said);
+bool ReadDriveLink(std::string_view fragment, Drive& drive, std::string& said);

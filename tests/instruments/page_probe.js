@@ -7,8 +7,9 @@
 // end, then Drive again and Up), tampered.txt (what the link of a dropped script with one
 // key changed said), altered.txt (a link with a character changed), bad.txt (what the page
 // said of a bad script dropped on it). In Chromium also: rates.txt, blur.keys with
-// blur.txt, screens.txt, touch.txt, gamepad.txt, installability.txt and offline.txt (after
-// a reload with the web server gone).
+// blur.txt, screens.txt, touch.txt, gamepad.txt, longest.txt (the longest link's characters
+// and steps, the page's memory), installability.txt and offline.txt (after a reload with the
+// web server gone).
 //
 //   node page_probe.js ENGINE URL OUT_FOLDER [SERVER_PID]    (ENGINE: chromium, firefox or
 //                    webkit; exit status 1 if the page fails; Chromium ends the server)
@@ -145,6 +146,27 @@ async function phoneAndFocus(browser, page, write) {
     await sleep(300);
     write('gamepad.txt', keyRuns(await page.evaluate(driveText), from).replace(/^\. /, ''));
 
+}
+
+/// Chromium alone: the longest link there can be (an hour, every settable field set before
+/// each step, a run and a state hash each), shared by the page from a script dropped on it,
+/// opened in a new page; what the link held and the page's memory then.
+async function longestLink(browser, page, address, write) {
+  await page.evaluate(`(() => {
+    const set = '= speed 1 direction 2 angle 3 angleGap 4 x 5 y 6 leftTurn 7 rightTurn 8', lines = ['# racer key script 2'];
+    for (let i = 0; i < 216000; i++) lines.push(set, (i % 2 ? 'U' : 'L') + ' 0123456789abcdef');
+    const t = new DataTransfer();
+    t.items.add(new File([[...lines, set].join('\\n')], 'longest.keys'));
+    document.dispatchEvent(new DragEvent('drop', { dataTransfer: t, cancelable: true })); return 0; })()`);
+  await until(page, `${kState}.name === 'longest.keys'`, 60);
+  const link = await page.evaluate('Module.UTF8ToString(Module._racer_share())');
+  const opened = await browser.open(address);
+  await until(opened, kSteps, 10);
+  await opened.evaluate(`(location.hash = ${JSON.stringify(`#${link}`)}, 0)`);
+  await until(opened, `${kState}.steps > 0`, 60);
+  write('longest.txt', `${link.length} ${JSON.parse(await opened.evaluate('Module.UTF8ToString(Module._racer_state())')).steps}` +
+    ` ${await opened.evaluate('Module.HEAPU8.length')}`);
+  await opened.close();
 }
 
 /// Chromium alone, last: installability and a reload offline.
@@ -287,7 +309,10 @@ async function main() {
     await until(page, `${kStatus}.startsWith('bad.keys')`, 10);
     write('bad.txt', await page.evaluate(kStatus));
 
-    if (engine === 'chromium') await lastInChromium(browser, page, write);
+    if (engine === 'chromium') {
+      await longestLink(browser, page, url, write);
+      await lastInChromium(browser, page, write);
+    }
   } finally {
     await browser.close();
   }
