@@ -151,6 +151,7 @@ if (document.fullscreenEnabled) {
 const again = document.getElementById('again');
 again.addEventListener('click', () => {
   releaseAll();
+  reading++;
   if (location.hash) history.replaceState(null, '', location.pathname + location.search);
   notice = Module.UTF8ToString(Module._racer_drive_again());
   again.hidden = !notice;
@@ -182,7 +183,7 @@ function watched(said) {
 }
 /// Watches a key script from a file, read in pieces through the game's memory: a file of
 /// any size takes no more of it than its drive. A file given meanwhile takes over.
-let reading = 0;
+let reading = 0; // the file being read; Drive again or a link drops it
 async function watchFile(file) {
   const mine = ++reading, kPiece = 1 << 20, piece = Module._malloc(kPiece);
   Module._racer_read_begin();
@@ -200,6 +201,7 @@ async function watchFile(file) {
 /// longer than its stack).
 function watchLink() {
   if (!Module.calledRun || !location.hash.startsWith('#drive=')) return;
+  reading++;
   const fragment = Module.allocateUTF8(location.hash.slice(1));
   const said = Module.UTF8ToString(Module._racer_watch_link(fragment));
   Module._free(fragment);
