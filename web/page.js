@@ -255,12 +255,6 @@ canvas.addEventListener('click', () => canvas.focus());
 
 var Module = {
   canvas,
-  // The code index.html compiled as it arrived.
-  instantiateWasm(imports, receive) {
-    racerCode.then((code) => WebAssembly.instantiate(code, imports)).then(receive,
-      (error) => { statusLine.textContent = `The game could not load: ${error.message}`; });
-    return {};
-  },
   preMainLoop: pollGamepads,
   postMainLoop: showState, // the state the frame's steps left, shown in the same task
   onRuntimeInitialized() {
