@@ -1,7 +1,7 @@
 #include "tools/DriveLink.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 #include <functional>
 #include <string_view>
 
@@ -13,6 +13,15 @@ namespace
 constexpr std::string_view kPrefix = "drive=";
 constexpr long kHashEvery = 60; ///< steps: one state hash a second of drive
 constexpr const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+
+/// Each character's value as a base64url digit; 64 for a character that is none.
+const std::array<unsigned char, 256> kDigitValue = [] {
+    std::array<unsigned char, 256> value;
+    value.fill(64);
+    for (unsigned char i = 0; i < 64; ++i)
+        value[static_cast<unsigned char>(kDigits[i])] = i;
+    return value;
+}();
 
 // The records open with a byte (docs/tools.md): below kSettings a run of steps holding
 // those keys, kSettings a set line, kHash the state hash after the step before it.
@@ -39,17 +48,13 @@ void PutBytes(Put& put, uint64_t v, int count)
         put(static_cast<char>((v >> (8 * i)) & 0xff));
 }
 
-/// CRC-32 as zlib computes it (reflected polynomial 0xedb88320), going on from `crc`, that
-/// of the bytes before.
-uint32_t Crc32(std::string_view bytes, uint32_t crc = 0)
+/// CRC-32 as zlib computes it (reflected polynomial 0xedb88320): that of the bytes `crc` is
+/// of (0 for none), then `byte`.
+uint32_t Crc32(uint32_t crc, unsigned char byte)
 {
-    crc = ~crc;
-    for (const char c : bytes)
-    {
-        crc ^= static_cast<unsigned char>(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
+    crc = ~crc ^ byte;
+    for (int bit = 0; bit < 8; ++bit)
+        crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
     return ~crc;
 }
 
@@ -67,7 +72,7 @@ public:
     }
     void operator()(char c)
     {
-        m_crc = Crc32(std::string_view(&c, 1), m_crc);
+        m_crc = Crc32(m_crc, static_cast<unsigned char>(c));
         m_group = m_group << 8 | static_cast<unsigned char>(c);
         if (++m_count == 3)
             Flush();
@@ -92,33 +97,6 @@ private:
     uint32_t m_crc = 0, m_group = 0;
     int m_count = 0; ///< bytes in m_group
 };
-
-/// The whole bytes of base64url `text`; `exact` whether CLinkOut writes them as `text` (no
-/// bits are left over). False at a character of another alphabet, which `said` then names.
-bool FromBase64(std::string_view text, std::string& bytes, bool& exact, std::string& said)
-{
-    uint32_t group = 0;
-    int bits = 0;
-    bytes.reserve(text.size() / 4 * 3 + 2);
-    for (const char c : text)
-    {
-        const char* at = c == '\0' ? nullptr : std::strchr(kDigits, c);
-        if (at == nullptr)
-        {
-            said = "the link holds a character that is not base64url: " + ShownCharacter(c);
-            return false;
-        }
-        group = group << 6 | static_cast<uint32_t>(at - kDigits);
-        bits += 6;
-        if (bits >= 8)
-        {
-            bits -= 8;
-            bytes.push_back(static_cast<char>((group >> bits) & 0xff));
-        }
-    }
-    exact = bits < 6 && (group & ((1u << bits) - 1)) == 0;
-    return true;
-}
 
 /// Writes the records of `drive` (docs/tools.md) to `put`, a byte at a time.
 template <class Put>
@@ -162,15 +140,25 @@ void WriteRecords(const Drive& drive, Put&& put)
     putSettings();
 }
 
-/// Reads `bytes` in order from `at` to `end`; every read fails, for good, past the end.
+/// Reads the bytes that base64url `text` holds, decoded where they lie, in order from `at` to
+/// `end`; every read fails, for good, past the end.
 struct CBytes
 {
-    const std::string& bytes;
+    std::string_view text; ///< base64url digits alone
     size_t at = 0;
-    size_t end = bytes.size();
+    size_t end = text.size() * 6 / 8;
+
+    /// Byte `i`, from the two digits that hold its bits.
+    unsigned char At(size_t i) const
+    {
+        const size_t bit = 8 * i;
+        const unsigned pair = kDigitValue[static_cast<unsigned char>(text[bit / 6])] << 6 |
+                              kDigitValue[static_cast<unsigned char>(text[bit / 6 + 1])];
+        return static_cast<unsigned char>(pair >> (4 - bit % 6));
+    }
 
     /// The next byte, 0 past the end.
-    unsigned char Byte() { return at < end ? static_cast<unsigned char>(bytes[at++]) : (++at, 0); }
+    unsigned char Byte() { return at < end ? At(at++) : (++at, 0); }
 
     /// A LEB128 number of at most 64 bits.
     bool Number(uint64_t& v)
@@ -255,11 +243,11 @@ bool ReadLink(std::string_view fragment, Drive& drive, std::string& said)
     if (version != "1" && version != std::to_string(kDriveLinkVersion))
         return (said = "the link's drive is of version " + version.substr(0, 12) +
                        " of its format; this build reads versions 1 and 2"), false;
-    std::string bytes;
-    bool exact;
-    if (!FromBase64(fragment.substr(dot + 1), bytes, exact, said))
-        return false;
-    CBytes in{bytes};
+    const std::string_view data = fragment.substr(dot + 1);
+    const auto bad = std::find_if(data.begin(), data.end(), [](char c) { return kDigitValue[static_cast<unsigned char>(c)] == 64; });
+    if (bad != data.end())
+        return (said = "the link holds a character that is not base64url: " + ShownCharacter(*bad)), false;
+    CBytes in{data};
     if (version == "1")
     {
         if (!ReadRecords(in, drive, said))
@@ -275,7 +263,7 @@ bool ReadLink(std::string_view fragment, Drive& drive, std::string& said)
         return (said = "the link is cut short: it ends before its drive begins" + cut), false;
     if (steps > static_cast<uint64_t>(kMostSteps))
         return (said = "the link's drive has " + Counted(steps) + " steps, more than " + LongestDrive()), false;
-    const size_t header = in.at, rest = bytes.size() - header;
+    const size_t header = in.at, rest = in.end - header;
     if (rest < 4 || rest - 4 < size)
     {
         ReadRecords(in, drive, said); // as far as it goes
@@ -286,8 +274,14 @@ bool ReadLink(std::string_view fragment, Drive& drive, std::string& said)
     }
     uint64_t check;
     in.end = header + static_cast<size_t>(size); // no more than the bytes there are
-    CBytes{bytes, in.end}.Fixed(check, 4);
-    if (rest - 4 > size || !exact || Crc32(std::string_view(bytes).substr(0, in.end)) != check)
+    CBytes{data, in.end}.Fixed(check, 4);
+    uint32_t crc = 0;
+    for (size_t i = 0; i < in.end; ++i)
+        crc = Crc32(crc, in.At(i));
+    // Written as CLinkOut writes it: the bits of the last digit past the last byte all 0.
+    const unsigned spare = data.size() * 6 % 8;
+    const bool exact = spare == 0 || (spare != 6 && (kDigitValue[static_cast<unsigned char>(data.back())] & ((1u << spare) - 1)) == 0);
+    if (rest - 4 > size || !exact || crc != check)
         return (said = "the link is altered: its check does not match its drive"), false;
     if (!ReadRecords(in, drive, said))
         return false;
@@ -295,7 +289,7 @@ bool ReadLink(std::string_view fragment, Drive& drive, std::string& said)
     // they come.
     bool same = drive.steps == static_cast<long>(steps);
     size_t at = 0;
-    auto expect = [&](char c) { same = same && at < in.end && bytes[at++] == c; };
+    auto expect = [&](char c) { same = same && at < in.end && in.At(at++) == static_cast<unsigned char>(c); };
     PutNumber(expect, steps);
     PutNumber(expect, size);
     WriteRecords(drive, expect);
