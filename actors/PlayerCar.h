@@ -6,6 +6,8 @@
 #include "engine/IActor.h"
 #include "geometry/Collision.h"
 
+struct BITMAP;
+
 /// The player's car: an actor, a 100 x 46 collision rectangle and a car in one object.
 /// Owned by the engine's actor list and deleted through IActor, which frees it whole.
 class CPlayerCar : public IActor, public ICollision, public ICar
@@ -22,6 +24,14 @@ public:
 
     /// The car ignores collisions.
     void OnCollision(int32_t other) override;
+
+protected:
+    /// A library sprite drawer of the rotate_sprite kind: onto, sprite, corner x and y, fixed angle.
+    using SpriteDrawer = void (*)(BITMAP* target, BITMAP* sprite, int x, int y, int32_t angle);
+
+    /// Paints the car image at the body angle with `drawSprite`, then the outline in the
+    /// library colour `outline`: Draw's first two layers.
+    void DrawCar(SpriteDrawer drawSprite, int outline);
 
 private:
     void Steer();

@@ -28,7 +28,7 @@ bool SpriteMayShow(const BITMAP* target, const BITMAP* sprite, int x, int y)
 }
 } // namespace
 
-void CPlayerCar::Draw()
+void CPlayerCar::DrawCar(SpriteDrawer drawSprite, int outline)
 {
     // Not reduced to one turn: the library turns by whole turns itself.
     const fixed angle = ftofix(static_cast<double>(m_angle) * kLibraryUnitsPerTurn / kDegreesPerTurn);
@@ -38,9 +38,13 @@ void CPlayerCar::Draw()
     // wraps round and a car far off the window would reappear on it. A sprite wholly off
     // the buffer draws nothing anyway.
     if (SpriteMayShow(g_buffer, g_carBitmap, sx, sy))
-        rotate_sprite(g_buffer, g_carBitmap, sx, sy, angle);
+        drawSprite(g_buffer, g_carBitmap, sx, sy, angle);
+    DrawOutline(outline);
+}
 
-    DrawOutline(makecol(255, 0, 0));
+void CPlayerCar::Draw()
+{
+    DrawCar(rotate_sprite, makecol(255, 0, 0));
 
     // Opaque black behind the text: whatever drives under the readout is covered.
     const int black = makecol(0, 0, 0);

@@ -1,6 +1,7 @@
 #include "engine/GameScene.h"
 
 #include <memory>
+#include <typeinfo>
 
 #include "actors/PlayerCar.h"
 #include "engine/Engine.h"
@@ -20,8 +21,8 @@ CPlayerCar* CGameScene::PlayerCar()
     const std::vector<IActor*>& actors = *g_engine->m_actors;
     for (size_t i = actors.size(); i-- > 0;)
     {
-        if (CPlayerCar* car = dynamic_cast<CPlayerCar*>(actors[i]))
-            return car;
+        if (actors[i] != nullptr && typeid(*actors[i]) == typeid(CPlayerCar))
+            return static_cast<CPlayerCar*>(actors[i]);
     }
     return nullptr;
 }

@@ -10,7 +10,8 @@ class CGameScene : public IScene
 {
 public:
     /// The player's car of the running game: the live car in the engine's actor list, found
-    /// by its type, not by its place; null when the scene has none. The list owns it.
+    /// by its type (exactly CPlayerCar: a car of a type derived from it is another's), not by
+    /// its place; null when the scene has none. The list owns it.
     static CPlayerCar* PlayerCar();
 
     /// Creates the player's car and appends it to the actor list.

@@ -1,5 +1,5 @@
 // Links from anyone: every malformed fragment refused with its reason, every cut of a link
-// refused as cut, and one longest drive for every reader.
+// refused as cut, and one longest drive and script for every reader.
 
 #include <gtest/gtest.h>
 
@@ -47,8 +47,8 @@ TEST(DriveLink, RefusesEveryMalformedFragmentSayingWhy)
          "is not written as its format writes it"},
         {"a set line of no fields", LinkOfRecords(1, std::string("\x01\0\x20\0", 4)), "is not written as its format writes it"},
         {"fewer steps than it says", LinkOfRecords(5, std::string("\x01\0", 2)), "is not written as its format writes it"},
-        {"a character more than the longest link", "drive=2." + std::string(LongestLink() - 7, 'A'),
-         "is longer than any link can be: 12,715,292 characters hold the longest drive, 216,000 steps (an hour)"},
+        {"a character more than the longest link", "drive=2." + std::string(kLongestLink - 7, 'A'),
+         "the link is 1,048,573 characters, longer than the longest link a browser opens, 1,048,572 characters"},
         {"bits left over in its last character", "drive=2.AQIBAFZdZ4N", "the link is altered"}, // AQIBAFZdZ4M reads
         {"a character more", LinkOfRecords(1, std::string("\x01\0", 2)) + "AAAA", "the link is altered: its check does not match"},
     };
@@ -58,7 +58,7 @@ TEST(DriveLink, RefusesEveryMalformedFragmentSayingWhy)
         std::string said;
         EXPECT_FALSE(ReadDriveLink(c.fragment, drive, said)) << c.what;
         EXPECT_NE(said.find(c.said), std::string::npos) << c.what << ": " << said;
-        EXPECT_EQ(drive.steps, 0) << c.what;
+        EXPECT_EQ(drive.Steps(), 0) << c.what;
     }
 }
 
@@ -67,7 +67,7 @@ TEST(DriveLink, TellsACutLinkFromAnAlteredOne)
     Drive drive; // recorded: turning now and then, a state hash after every step
     for (uint64_t step = 1; step <= 900; ++step)
     {
-        AddSteps(drive, step % 7 < 3 ? kKeyUp | kKeyRight : kKeyUp);
+        AddStep(drive, step % 7 < 3 ? kKeyUp | kKeyRight : kKeyUp);
         AddCheck(drive, step * 0x9e3779b97f4a7c15);
     }
     std::string said;
@@ -89,40 +89,42 @@ TEST(DriveLink, TellsACutLinkFromAnAlteredOne)
     }
 }
 
-TEST(DriveLink, OneLongestDriveForEveryReader)
+TEST(DriveLink, OneLongestDriveAndScriptForEveryReader)
 {
-    std::string hour;
+    std::string hour, said;
     for (long i = 0; i <= kMostSteps; ++i)
         hour += "U\n";
-    Drive drive, longer;
-    CKeyScriptReader script(drive), longerScript(longer);
-    ASSERT_TRUE(script.Feed(hour.data(), hour.size() - 2) && script.End()) << script.Error();
-    EXPECT_EQ(drive.runs.size(), 1u); // held as its runs: an hour of Up is one
-    EXPECT_FALSE(longerScript.Feed(hour.data(), hour.size()));
-    EXPECT_EQ(longerScript.Error(), "line 216001: the drive is longer than the longest drive, 216,000 steps (an hour)");
+    Drive drive;
+    ASSERT_TRUE(ReadKeyScript(std::string_view(hour).substr(0, hour.size() - 2), drive, said)) << said;
+    EXPECT_FALSE(ReadKeyScript(hour, drive, said));
+    EXPECT_EQ(said, "line 216001: the drive is longer than the longest drive, 216,000 steps (an hour)");
 
-    // A link of the longest drive reads, and is one run too; no step more is kept.
-    std::string said;
+    // A link of the longest drive reads; no step more is kept.
+    hour.resize(hour.size() - 2);
+    ASSERT_TRUE(ReadKeyScript(hour, drive, said));
     ASSERT_TRUE(ReadDriveLink(DriveLink(drive), drive, said)) << said;
-    EXPECT_EQ(drive.runs.size(), 1u);
-    EXPECT_EQ(drive.steps, kMostSteps);
-    EXPECT_FALSE(AddSteps(drive, 0));
-    EXPECT_EQ(drive.steps, kMostSteps);
+    EXPECT_EQ(drive.Steps(), kMostSteps);
+    EXPECT_FALSE(AddStep(drive, 0));
+    EXPECT_EQ(drive.Steps(), kMostSteps);
     EXPECT_TRUE(said.empty());
 
-    // The longest link there can be reads, and is the bound, to a hash and a group of base64.
-    Drive longest; // a run and a hash every step, every settable field set before each and after the last
+    // The longest script the writer writes, every field at its longest before each step,
+    // reads, and is the bound to its header; a byte more is refused unread.
+    Drive longest;
     for (long step = 0; step <= kMostSteps; ++step)
     {
         for (const CarField& field : kCarFields)
             if (field.settable)
-                AddSetting(longest, FieldSetting{&field, 0});
-        if (AddSteps(longest, step % 2 == 0 ? kKeyUp : kKeyLeft))
+                AddSetting(longest, FieldSetting{&field, field.real != nullptr ? 0xff7fffffu : 0x80000000u});
+        if (AddStep(longest, 31))
             AddCheck(longest, 0);
     }
-    const std::string link = DriveLink(longest);
-    EXPECT_TRUE(ReadDriveLink(link, drive, said)) << said;
-    EXPECT_TRUE(link.size() <= LongestLink() && link.size() + 16 > LongestLink()) << link.size() << " " << LongestLink();
+    std::string script = KeyScriptText(longest, "racer in a browser");
+    EXPECT_TRUE(ReadDriveText(script, drive, said)) << said;
+    EXPECT_TRUE(script.size() <= kLongestScript && script.size() + 512 > kLongestScript) << script.size();
+    script.resize(kLongestScript + 1, '\n');
+    EXPECT_FALSE(ReadDriveText(script, drive, said));
+    EXPECT_EQ(said, "longer than the longest key script, 42,984,688 bytes");
     ASSERT_TRUE(ReadDriveLink("drive=1.", drive, said));
     EXPECT_EQ(said, "a link of version 1 of its format cannot show that it is whole");
 }

@@ -5,24 +5,18 @@
 
 #include "tools/KeyScript.h"
 
-bool AddSteps(Drive& drive, uint8_t keys, long count)
+bool AddStep(Drive& drive, uint8_t keys)
 {
-    if (count > kMostSteps - drive.steps)
+    if (drive.Steps() >= kMostSteps)
         return false;
-    // A set line between two steps parts their runs, so that each run starts where its
-    // settings apply.
-    const bool setBefore = !drive.settings.empty() && drive.settings.back().after == drive.steps;
-    if (drive.runs.empty() || drive.runs.back().keys != keys || setBefore)
-        drive.runs.push_back(DriveRun{keys, 0});
-    drive.runs.back().steps += count;
-    drive.steps += count;
+    drive.keys.push_back(keys);
     return true;
 }
 
 void AddSetting(Drive& drive, const FieldSetting& setting)
 {
-    if (drive.settings.empty() || drive.settings.back().after != drive.steps)
-        drive.settings.push_back(DriveSettings{drive.steps, {}});
+    if (drive.settings.empty() || drive.settings.back().after != drive.Steps())
+        drive.settings.push_back(DriveSettings{drive.Steps(), {}});
     std::vector<FieldSetting>& fields = drive.settings.back().fields;
     const auto at = std::lower_bound(fields.begin(), fields.end(), setting,
                                      [](const FieldSetting& a, const FieldSetting& b) { return a.field < b.field; });
@@ -35,8 +29,8 @@ void AddSetting(Drive& drive, const FieldSetting& setting)
 void AddCheck(Drive& drive, uint64_t hash, long line)
 {
     // Written out, every step and every set point is a line after the script's header.
-    const long written = kScriptHeaderLines + drive.steps + static_cast<long>(drive.settings.size());
-    drive.checks.push_back(StateCheck{drive.steps, hash, line != 0 ? line : written});
+    const long written = kScriptHeaderLines + drive.Steps() + static_cast<long>(drive.settings.size());
+    drive.checks.push_back(StateCheck{drive.Steps(), hash, line != 0 ? line : written});
 }
 
 std::string Counted(uint64_t n)

@@ -6,9 +6,8 @@
 
 struct CarField;
 
-// A drive as key scripts, links and recordings hold it: the steps' keys in runs, the car
-// fields set between steps, and the state hashes it gives. Its size follows what it was
-// read from, never the steps it claims: a run of an hour's steps is one run.
+// A drive as key scripts, links and recordings hold it: the keys of each step, the car
+// fields set between steps, and the state hashes it gives.
 
 /// The longest drive, in steps: an hour at 60 steps a second. A recording keeps no more,
 /// and every reader refuses a longer drive, naming this limit.
@@ -20,14 +19,6 @@ struct FieldSetting
     const CarField* field = nullptr;
     uint32_t bits = 0; ///< the value, as the field stores it (CarFields.h)
     bool operator==(const FieldSetting&) const = default;
-};
-
-/// Steps in a row that hold the same keys.
-struct DriveRun
-{
-    uint8_t keys = 0; ///< KeyBits
-    long steps = 0;   ///< at least 1
-    bool operator==(const DriveRun&) const = default;
 };
 
 /// Fields set after `after` steps, before the next one: one value a field, in the order of
@@ -49,14 +40,15 @@ struct StateCheck
 
 struct Drive
 {
-    std::vector<DriveRun> runs;          ///< parted where the keys change or settings come
+    std::vector<uint8_t> keys;           ///< KeyBits, a byte a step: 216 KB for an hour
     std::vector<DriveSettings> settings; ///< by `after`, one for each
     std::vector<StateCheck> checks;      ///< by step, at most one for each
-    long steps = 0;                      ///< the runs' steps, counted as they are added
+
+    long Steps() const { return static_cast<long>(keys.size()); }
 };
 
-/// Adds `count` steps holding `keys`; false, and nothing added, past kMostSteps.
-bool AddSteps(Drive& drive, uint8_t keys, long count = 1);
+/// Adds a step holding `keys`; false, and nothing added, past kMostSteps.
+bool AddStep(Drive& drive, uint8_t keys);
 
 /// Sets a field after the steps so far; a later value for the same field replaces it.
 void AddSetting(Drive& drive, const FieldSetting& setting);

@@ -1,9 +1,6 @@
 #include "tools/DriveLink.h"
 
 #include <algorithm>
-#include <array>
-#include <functional>
-#include <string_view>
 
 #include "tools/CarFields.h"
 
@@ -12,153 +9,96 @@ namespace
 
 constexpr std::string_view kPrefix = "drive=";
 constexpr long kHashEvery = 60; ///< steps: one state hash a second of drive
-constexpr const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-
-/// Each character's value as a base64url digit; 64 for a character that is none.
-const std::array<unsigned char, 256> kDigitValue = [] {
-    std::array<unsigned char, 256> value;
-    value.fill(64);
-    for (unsigned char i = 0; i < 64; ++i)
-        value[static_cast<unsigned char>(kDigits[i])] = i;
-    return value;
-}();
+constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
 // The records open with a byte (docs/tools.md): below kSettings a run of steps holding
 // those keys, kSettings a set line, kHash the state hash after the step before it.
 constexpr unsigned char kSettings = 32;
 constexpr unsigned char kHash = 33;
 
-/// Writes `v` as a LEB128 number to `put`, a byte at a time.
-template <class Put>
-void PutNumber(Put& put, uint64_t v)
+/// Appends `v` as a LEB128 number.
+void PutNumber(std::string& out, uint64_t v)
 {
     do
     {
-        const unsigned char low = v & 0x7f;
+        out += static_cast<char>((v & 0x7f) | (v > 0x7f ? 0x80 : 0));
         v >>= 7;
-        put(static_cast<char>(low | (v != 0 ? 0x80 : 0)));
     } while (v != 0);
 }
 
-/// Writes the low `count` bytes of `v` to `put`, least significant first.
-template <class Put>
-void PutBytes(Put& put, uint64_t v, int count)
+/// Appends the low `count` bytes of `v`, least significant first.
+void PutBytes(std::string& out, uint64_t v, int count)
 {
     for (int i = 0; i < count; ++i)
-        put(static_cast<char>((v >> (8 * i)) & 0xff));
+        out += static_cast<char>((v >> (8 * i)) & 0xff);
 }
 
-/// CRC-32 as zlib computes it (reflected polynomial 0xedb88320): that of the bytes `crc` is
-/// of (0 for none), then `byte`.
-uint32_t Crc32(uint32_t crc, unsigned char byte)
+/// CRC-32 as zlib computes it (reflected polynomial 0xedb88320).
+uint32_t Crc32(std::string_view bytes)
 {
-    crc = ~crc ^ byte;
-    for (int bit = 0; bit < 8; ++bit)
-        crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    uint32_t crc = ~0u;
+    for (const char c : bytes)
+    {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
     return ~crc;
 }
 
-/// A version-2 link's fragment, written as its bytes are put to it, a byte at a time: in
-/// base64url, its CRC-32 kept as they pass. Opens with the count and the records' size.
-class CLinkOut
+/// The records of `drive` (docs/tools.md): a run of steps is parted only where the keys
+/// change, or a set line or a state hash the link keeps comes.
+std::string Records(const Drive& drive)
 {
-public:
-    CLinkOut(uint64_t steps, size_t size)
-        : m_text(std::string(kPrefix) + std::to_string(kDriveLinkVersion) + ".")
-    {
-        m_text.reserve(m_text.size() + (size + 18) / 3 * 4); // with the count, the size and the check
-        PutNumber(*this, steps);
-        PutNumber(*this, size);
-    }
-    void operator()(char c)
-    {
-        m_crc = Crc32(m_crc, static_cast<unsigned char>(c));
-        m_group = m_group << 8 | static_cast<unsigned char>(c);
-        if (++m_count == 3)
-            Flush();
-    }
-    /// The fragment, once the records are put: the check ends it.
-    std::string Link()
-    {
-        PutBytes(*this, m_crc, 4);
-        Flush();
-        return std::move(m_text);
-    }
-
-private:
-    void Flush()
-    {
-        for (int k = 0; m_count != 0 && k <= m_count; ++k)
-            m_text.push_back(kDigits[((m_group << (8 * (3 - m_count))) >> (18 - 6 * k)) & 63]);
-        m_group = m_count = 0;
-    }
-
-    std::string m_text;
-    uint32_t m_crc = 0, m_group = 0;
-    int m_count = 0; ///< bytes in m_group
-};
-
-/// Writes the records of `drive` (docs/tools.md) to `put`, a byte at a time.
-template <class Put>
-void WriteRecords(const Drive& drive, Put&& put)
-{
+    std::string out;
+    const long steps = drive.Steps();
     auto settings = drive.settings.begin();
     auto check = drive.checks.begin();
-    long step = 0;
-    auto putSettings = [&] {
-        if (settings == drive.settings.end() || settings->after != step)
-            return;
-        put(static_cast<char>(kSettings));
-        PutNumber(put, settings->fields.size());
-        for (const FieldSetting& s : (settings++)->fields)
-        {
-            PutNumber(put, static_cast<uint64_t>(s.field - kCarFields.data()));
-            PutBytes(put, s.bits, 4);
-        }
+    // The state hash after step `step`, where the link keeps one: after every 60th and the last.
+    auto kept = [&](long step) -> const StateCheck* {
+        while (check != drive.checks.end() && check->step < step)
+            ++check;
+        const bool keep = check != drive.checks.end() && check->step == step && (step % kHashEvery == 0 || step == steps);
+        return keep ? &*check : nullptr;
     };
-    for (const DriveRun& run : drive.runs)
+    auto setAt = [&](long step) { return settings != drive.settings.end() && settings->after == step; };
+    for (long step = 0;;)
     {
-        putSettings();
-        // The run in pieces, each ending at a state hash the link keeps.
-        for (const long end = step + run.steps; step < end;)
+        if (setAt(step))
         {
-            while (check != drive.checks.end() &&
-                   (check->step <= step || (check->step % kHashEvery != 0 && check->step != drive.steps)))
-                ++check;
-            const bool hashed = check != drive.checks.end() && check->step <= end;
-            const long to = hashed ? check->step : end;
-            put(static_cast<char>(run.keys));
-            PutNumber(put, static_cast<uint64_t>(to - step - 1));
-            step = to;
-            if (hashed)
+            out += static_cast<char>(kSettings);
+            PutNumber(out, settings->fields.size());
+            for (const FieldSetting& s : (settings++)->fields)
             {
-                put(static_cast<char>(kHash));
-                PutBytes(put, (check++)->hash, 8);
+                PutNumber(out, static_cast<uint64_t>(s.field - kCarFields.data()));
+                PutBytes(out, s.bits, 4);
             }
         }
+        if (step == steps)
+            return out;
+        long end = step + 1;
+        while (end < steps && drive.keys[end] == drive.keys[step] && !kept(end) && !setAt(end))
+            ++end;
+        out += static_cast<char>(drive.keys[step]);
+        PutNumber(out, static_cast<uint64_t>(end - step - 1));
+        if (const StateCheck* hash = kept(end))
+        {
+            out += static_cast<char>(kHash);
+            PutBytes(out, hash->hash, 8);
+        }
+        step = end;
     }
-    putSettings();
 }
 
-/// Reads the bytes that base64url `text` holds, decoded where they lie, in order from `at` to
-/// `end`; every read fails, for good, past the end.
+/// Reads the bytes of a link's data, from `at` to `end`; every read past the end fails.
 struct CBytes
 {
-    std::string_view text; ///< base64url digits alone
+    const std::string& bytes;
     size_t at = 0;
-    size_t end = text.size() * 6 / 8;
-
-    /// Byte `i`, from the two digits that hold its bits.
-    unsigned char At(size_t i) const
-    {
-        const size_t bit = 8 * i;
-        const unsigned pair = kDigitValue[static_cast<unsigned char>(text[bit / 6])] << 6 |
-                              kDigitValue[static_cast<unsigned char>(text[bit / 6 + 1])];
-        return static_cast<unsigned char>(pair >> (4 - bit % 6));
-    }
+    size_t end = bytes.size();
 
     /// The next byte, 0 past the end.
-    unsigned char Byte() { return at < end ? At(at++) : (++at, 0); }
+    unsigned char Byte() { return at < end ? static_cast<unsigned char>(bytes[at++]) : (++at, 0); }
 
     /// A LEB128 number of at most 64 bits.
     bool Number(uint64_t& v)
@@ -194,8 +134,9 @@ bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
             uint64_t more;
             if (!in.Number(more))
                 return (said = "the link's drive is cut short in a run of steps"), false;
-            if (more >= static_cast<uint64_t>(kMostSteps) || !AddSteps(drive, tag, static_cast<long>(more) + 1))
+            if (more >= static_cast<uint64_t>(kMostSteps - drive.Steps()))
                 return (said = "the link's drive is longer than " + LongestDrive()), false;
+            drive.keys.insert(drive.keys.end(), more + 1, tag);
         }
         else if (tag == kSettings)
         {
@@ -216,7 +157,7 @@ bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
         else if (tag == kHash)
         {
             uint64_t hash;
-            if (!afterRun || (!drive.checks.empty() && drive.checks.back().step == drive.steps) || !in.Fixed(hash, 8))
+            if (!afterRun || (!drive.checks.empty() && drive.checks.back().step == drive.Steps()) || !in.Fixed(hash, 8))
                 return (said = "the link's drive holds a state hash of no step"), false;
             AddCheck(drive, hash);
         }
@@ -227,13 +168,9 @@ bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
     return true;
 }
 
-/// ReadDriveLink, leaving in `drive` what it read before a refusal. No copy of a link is
-/// made: the longest takes its size in bytes and its drive, nothing more.
-bool ReadLink(std::string_view fragment, Drive& drive, std::string& said)
+/// ReadDriveLink of a fragment, leaving in `drive` what it read before a refusal.
+bool ReadFragment(std::string_view fragment, Drive& drive, std::string& said)
 {
-    if (fragment.size() > LongestLink())
-        return (said = "the link is longer than any link can be: " + Counted(LongestLink()) + " characters hold " +
-                       LongestDrive()), false;
     const size_t dot = fragment.find('.');
     const std::string version(fragment.substr(0, kPrefix.size()) == kPrefix && dot != std::string_view::npos
                                   ? fragment.substr(kPrefix.size(), dot - kPrefix.size())
@@ -243,11 +180,25 @@ bool ReadLink(std::string_view fragment, Drive& drive, std::string& said)
     if (version != "1" && version != std::to_string(kDriveLinkVersion))
         return (said = "the link's drive is of version " + version.substr(0, 12) +
                        " of its format; this build reads versions 1 and 2"), false;
+
+    // The data in base64url, decoded; the bits of its last digit past the last byte are 0,
+    // as written.
     const std::string_view data = fragment.substr(dot + 1);
-    const auto bad = std::find_if(data.begin(), data.end(), [](char c) { return kDigitValue[static_cast<unsigned char>(c)] == 64; });
-    if (bad != data.end())
-        return (said = "the link holds a character that is not base64url: " + ShownCharacter(*bad)), false;
-    CBytes in{data};
+    std::string bytes;
+    uint32_t group = 0;
+    int bits = 0;
+    for (const char c : data)
+    {
+        const char* digit = std::find(kDigits, kDigits + 64, c);
+        if (digit == kDigits + 64)
+            return (said = "the link holds a character that is not base64url: " + ShownCharacter(c)), false;
+        group = group << 6 | static_cast<uint32_t>(digit - kDigits);
+        if ((bits += 6) >= 8)
+            bytes += static_cast<char>(group >> (bits -= 8));
+    }
+    const bool exact = bits < 6 && (group & ((1u << bits) - 1)) == 0;
+
+    CBytes in{bytes};
     if (version == "1")
     {
         if (!ReadRecords(in, drive, said))
@@ -258,94 +209,89 @@ bool ReadLink(std::string_view fragment, Drive& drive, std::string& said)
 
     // Version 2: the steps and the records' size, the records, their check.
     const std::string cut = " (a messenger may have cut it)";
-    uint64_t steps, size;
+    uint64_t steps, size, check;
     if (!in.Number(steps) || !in.Number(size))
         return (said = "the link is cut short: it ends before its drive begins" + cut), false;
     if (steps > static_cast<uint64_t>(kMostSteps))
         return (said = "the link's drive has " + Counted(steps) + " steps, more than " + LongestDrive()), false;
-    const size_t header = in.at, rest = in.end - header;
+    const size_t header = in.at, rest = bytes.size() - header;
     if (rest < 4 || rest - 4 < size)
     {
         ReadRecords(in, drive, said); // as far as it goes
-        const bool all = drive.steps == static_cast<long>(steps);
+        const bool all = drive.Steps() == static_cast<long>(steps);
         return (said = "the link is cut short: it holds " +
-                       (all ? "its steps, but not the check at its end" : Counted(drive.steps) + " of " + Counted(steps) + " steps") + cut),
+                       (all ? "its steps, but not the check at its end" : Counted(drive.Steps()) + " of " + Counted(steps) + " steps") + cut),
                false;
     }
-    uint64_t check;
-    in.end = header + static_cast<size_t>(size); // no more than the bytes there are
-    CBytes{data, in.end}.Fixed(check, 4);
-    uint32_t crc = 0;
-    for (size_t i = 0; i < in.end; ++i)
-        crc = Crc32(crc, in.At(i));
-    // Written as CLinkOut writes it: the bits of the last digit past the last byte all 0.
-    const unsigned spare = data.size() * 6 % 8;
-    const bool exact = spare == 0 || (spare != 6 && (kDigitValue[static_cast<unsigned char>(data.back())] & ((1u << spare) - 1)) == 0);
-    if (rest - 4 > size || !exact || crc != check)
+    in.end = header + size;
+    CBytes{bytes, in.end}.Fixed(check, 4);
+    if (rest - 4 > size || !exact || Crc32(std::string_view(bytes).substr(0, in.end)) != check)
         return (said = "the link is altered: its check does not match its drive"), false;
     if (!ReadRecords(in, drive, said))
         return false;
-    // Read only as written: the bytes DriveLink would write for the drive read, compared as
-    // they come.
-    bool same = drive.steps == static_cast<long>(steps);
-    size_t at = 0;
-    auto expect = [&](char c) { same = same && at < in.end && in.At(at++) == static_cast<unsigned char>(c); };
-    PutNumber(expect, steps);
-    PutNumber(expect, size);
-    WriteRecords(drive, expect);
-    if (!same || at != in.end)
+    // Read only as written, so that what is accepted is written back the same.
+    if (DriveLink(drive) != fragment)
         return (said = "the link's drive is not written as its format writes it"), false;
     return true;
 }
 
 } // namespace
 
-size_t LongestLink()
+std::string LongestLink()
 {
-    const size_t settable = std::count_if(kCarFields.begin(), kCarFields.end(), [](const CarField& f) { return f.settable; });
-    const size_t steps = kMostSteps;
-    const size_t bytes = 3 + 4                               // the count and the size: numbers of 21 and 28 bits
-                         + 2 * steps                         // each step a run of its own
-                         + 9 * (steps / kHashEvery + 1)      // a hash a second and after the last step
-                         + (steps + 1) * (2 + 5 * settable)  // every field set before each step and after the last
-                         + 4;                                // the check
-    return kPrefix.size() + 2 + (bytes + 2) / 3 * 4;
+    return "the longest link a browser opens, " + Counted(kLongestLink) + " characters";
 }
 
 std::string LinkOfRecords(long steps, std::string_view records)
 {
-    CLinkOut out(static_cast<uint64_t>(steps), records.size());
-    std::for_each(records.begin(), records.end(), std::ref(out));
-    return out.Link();
+    std::string bytes;
+    PutNumber(bytes, static_cast<uint64_t>(steps));
+    PutNumber(bytes, records.size());
+    bytes += records;
+    PutBytes(bytes, Crc32(bytes), 4);
+    std::string link = std::string(kPrefix) + std::to_string(kDriveLinkVersion) + ".";
+    for (size_t i = 0; i < bytes.size(); i += 3)
+    {
+        const size_t n = std::min<size_t>(3, bytes.size() - i);
+        uint32_t group = 0;
+        for (size_t k = 0; k < 3; ++k)
+            group = group << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0);
+        for (size_t k = 0; k <= n; ++k)
+            link += kDigits[(group >> (18 - 6 * k)) & 63];
+    }
+    return link;
 }
 
 std::string DriveLink(const Drive& drive)
 {
-    size_t size = 0; // written once to count the records' bytes, which the link gives first
-    WriteRecords(drive, [&](char) { ++size; });
-    CLinkOut out(static_cast<uint64_t>(drive.steps), size);
-    WriteRecords(drive, out);
-    return out.Link();
+    return LinkOfRecords(drive.Steps(), Records(drive));
 }
 
-std::string LinkFragment(const std::string& text)
+std::string_view FindLink(std::string_view text)
 {
-    constexpr const char* kBlanks = " \t\r\n\f\v";
+    constexpr std::string_view kBlanks = " \t\r\n\f\v";
     const size_t from = text.find_first_not_of(kBlanks);
-    const std::string link = from == std::string::npos ? "" : text.substr(from, text.find_last_not_of(kBlanks) + 1 - from);
+    if (from == std::string_view::npos)
+        return {};
+    const std::string_view link = text.substr(from, text.find_last_not_of(kBlanks) + 1 - from);
     // The fragment alone, or after the '#' of an address; a link is one word.
-    const size_t hash = link.compare(0, kPrefix.size(), kPrefix) == 0 ? std::string::npos : link.find('#');
-    const size_t start = hash == std::string::npos ? 0 : hash + 1;
-    if (link.empty() || link.find_first_of(kBlanks) != std::string::npos || link.compare(start, kPrefix.size(), kPrefix) != 0)
-        return "";
-    return link.substr(start);
+    const size_t hash = link.substr(0, kPrefix.size()) == kPrefix ? std::string_view::npos : link.find('#');
+    const size_t start = hash == std::string_view::npos ? 0 : hash + 1;
+    if (link.find_first_of(kBlanks) != std::string_view::npos || link.substr(start, kPrefix.size()) != kPrefix)
+        return {};
+    return link;
 }
 
-bool ReadDriveLink(std::string_view fragment, Drive& drive, std::string& said)
+bool ReadDriveLink(std::string_view link, Drive& drive, std::string& said)
 {
     said.clear();
+    drive = Drive{};
+    if (link.size() > kLongestLink)
+        return (said = "the link is " + Counted(link.size()) + " characters, longer than " + LongestLink()), false;
+    const size_t hash = link.substr(0, kPrefix.size()) == kPrefix ? std::string_view::npos : link.find('#');
     Drive read;
-    const bool good = ReadLink(fragment, read, said);
-    drive = good ? std::move(read) : Drive{};
-    return good;
+    if (!ReadFragment(hash == std::string_view::npos ? link : link.substr(hash + 1), read, said))
+        return false;
+    drive = std::move(read);
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "tools/Drive.h"
 
@@ -16,48 +17,32 @@ constexpr const char* kFormatLine = "# racer key script 2";
 /// The lines of ScriptHeader: the format line and two comments.
 constexpr long kScriptHeaderLines = 3;
 
+/// The longest line, in characters; a longer one is a bad line.
+constexpr size_t kLongestLine = 4096;
+
+/// The most bytes a key script may hold, and the most any reader takes: what KeyScriptText
+/// writes of the longest drive with every settable field set before each step and after the
+/// last (at most 512 of header, 23 a step line and 176 a set line). A longer one is refused
+/// unread.
+constexpr size_t kLongestScript = 512 + 23 * kMostSteps + 176 * (kMostSteps + 1);
+
 /// The exit status of a tool whose replay left the recording: a state hash differed.
 /// (0 is done, 1 a file or start-up failure, 2 a bad command line, script line or link.)
 constexpr int kStatusDiverged = 3;
 
-/// Reads a key script into a drive, fed in pieces of any size. It stops at the first bad
-/// line; a line longer than kMaxLine characters is one.
-class CKeyScriptReader
-{
-public:
-    static constexpr size_t kMaxLine = 4096; ///< characters
+/// Reads the key script `text` into `drive`, which it empties first. False at the first bad
+/// line, with `error` "line N: what is wrong"; the last line may lack its newline.
+bool ReadKeyScript(std::string_view text, Drive& drive, std::string& error);
 
-    /// Reads into `drive`, which must be empty and outlive the reader.
-    explicit CKeyScriptReader(Drive& drive) : m_drive(drive) {}
+/// Reads the drive that `text` holds: a link (FindLink), or else a key script. False, with a
+/// one-line `said`, for a bad line, a bad link or a text longer than kLongestScript; on true
+/// `said` is empty or a note to show (a version-1 link's).
+bool ReadDriveText(std::string_view text, Drive& drive, std::string& said);
 
-    /// The next `size` bytes of the script. False once a line was bad.
-    bool Feed(const char* data, size_t size);
-
-    /// The end of the script: its last line may lack its newline. False if a line was bad.
-    bool End();
-
-    /// "line N: what is wrong", or empty.
-    const std::string& Error() const { return m_error; }
-
-private:
-    bool Line();
-    bool Fail(const std::string& what);
-    bool ReadFormatLine();
-    bool ParseKeys(const std::string& text);
-    bool ParseHash(const std::string& word);
-    bool ParseSettings(size_t from);
-
-    Drive& m_drive;
-    std::string m_raw; ///< the line being read
-    std::string m_error;
-    long m_lineNumber = 0;
-    int m_version = 1; ///< from the first line
-};
-
-/// Reads the drive a tool is given: a key script's path ("-" for standard input) or a link
-/// (an address or its fragment); a file that holds a link reads as that link. 0, or 1 for a
-/// file that cannot be read and 2 for a bad line or link, with a one-line `said` naming the
-/// path and the cause; on 0 `said` is empty or a note to show (a version-1 link's).
+/// Reads the drive a tool is given: a link, or the path of a file that holds a key script or
+/// a link ("-" for standard input), which is read whole, at most kLongestScript bytes. 0, or
+/// 1 for a file that cannot be read and 2 for a bad line, link or size, with a one-line
+/// `said` naming the path and the cause; on 0 `said` is empty or a note to show.
 int ReadDrive(const char* source, Drive& drive, std::string& said);
 
 /// The keys as a script line's letters, in the order U D L R S; "." for none.

@@ -2,34 +2,76 @@
 
 #include <allegro.h>
 
-#include "actors/PlayerCar.h"
+#include <cstdio>
+#include <iterator>
+
+#include "app/FrameLoop.h"
+#include "app/GameStep.h"
 #include "app/WindowLink.h"
 #include "engine/GameScene.h"
+#include "shared/Globals.h"
+#include "tools/ToolSupport.h"
 
-CReplay::CReplay(const Drive& drive, const FrameStepOptions& options)
-    : m_drive(drive), m_shown(options), m_unseen([](FrameStepOptions unseen) { unseen.show = false; return unseen; }(options))
+namespace
 {
-    m_keyframes.push_back(Keyframe{TakeState(*CGameScene::PlayerCar()), m_next});
+
+/// A speed on offer: as --speed takes it, and in steps a second.
+struct SpeedChoice
+{
+    const char* times;
+    int stepsPerSecond;
+};
+/// A quarter of real time to four times, slowest first.
+constexpr SpeedChoice kSpeeds[] = {{"0.25", 15}, {"0.5", 30}, {"1", 60}, {"2", 120}, {"4", 240}};
+constexpr int kFastest = static_cast<int>(std::size(kSpeeds)) - 1;
+static_assert(kSpeeds[CReplay::kRealTime].stepsPerSecond == kTicksPerSecond);
+
+/// A key of the replay: the command's name (as the page names it), and the scancode or the
+/// character (0: none) that asks for it.
+struct ReplayKey
+{
+    const char* name;
+    int scancode;
+    int ascii;
+};
+constexpr ReplayKey kReplayKeys[] = {{"P", KEY_P, 0},   {"N", KEY_N, 0},          {"B", KEY_B, 0},
+                                     {"Home", KEY_HOME, 0}, {"+", 0, '+'},        {"+", 0, '='},
+                                     {"+", KEY_PLUS_PAD, 0}, {"-", 0, '-'},       {"-", KEY_MINUS_PAD, 0}};
+
+FrameStepOptions Unseen(FrameStepOptions options)
+{
+    options.show = false;
+    return options;
 }
 
-bool CReplay::RunStep(CGameStep& step)
+} // namespace
+
+CReplay::CReplay(const Drive& drive, CPlayerCar& car, StepRunner run) : m_drive(drive), m_car(car), m_run(std::move(run))
 {
-    if (m_step == m_drive.steps)
+    m_snapshots.push_back(Snapshot{TakeState(car), 0, 0});
+}
+
+CReplay::CReplay(const Drive& drive, const FrameStepOptions& options)
+    : CReplay(drive, *CGameScene::PlayerCar(),
+              [shown = CGameStep(options), unseen = CGameStep(Unseen(options))](uint8_t keys, bool show) mutable {
+                  (show ? shown : unseen).RunHolding(keys);
+              })
+{
+}
+
+bool CReplay::RunStep(bool shown)
+{
+    if (m_step == m_drive.Steps())
         return false; // settings after the last step change no picture
-    CPlayerCar& car = *CGameScene::PlayerCar();
-    Cursor& at = m_next;
-    if (at.settings < m_drive.settings.size() && m_drive.settings[at.settings].after == m_step)
-        for (const FieldSetting& s : m_drive.settings[at.settings++].fields)
-            SetFieldBits(*s.field, car, s.bits);
-    if (at.inRun == m_drive.runs[at.run].steps)
-        at = Cursor{at.run + 1, 0, at.settings, at.check};
-    step.RunHolding(m_drive.runs[at.run].keys);
-    ++at.inRun;
+    if (m_settings < m_drive.settings.size() && m_drive.settings[m_settings].after == m_step)
+        for (const FieldSetting& s : m_drive.settings[m_settings++].fields)
+            SetFieldBits(*s.field, m_car, s.bits);
+    m_run(m_drive.keys[static_cast<size_t>(m_step)], shown);
     ++m_step;
-    if (at.check < m_drive.checks.size() && m_drive.checks[at.check].step == m_step)
+    if (m_check < m_drive.checks.size() && m_drive.checks[m_check].step == m_step)
     {
-        const StateCheck& check = m_drive.checks[at.check++];
-        const uint64_t reached = StateHash(car);
+        const StateCheck& check = m_drive.checks[m_check++];
+        const uint64_t reached = StateHash(m_car);
         if (m_divergence.empty() && check.hash != reached)
         {
             m_divergence = "line " + std::to_string(check.line) + ", step " + std::to_string(m_step) +
@@ -43,12 +85,10 @@ bool CReplay::RunStep(CGameStep& step)
 
 bool CReplay::Forward()
 {
-    if (!m_divergence.empty() && m_step >= m_divergedAt)
+    if ((!m_divergence.empty() && m_step >= m_divergedAt) || !RunStep(true))
         return false;
-    if (!RunStep(m_shown))
-        return false;
-    if (m_step % kSnapshotEvery == 0 && static_cast<size_t>(m_step / kSnapshotEvery) == m_keyframes.size())
-        m_keyframes.push_back(Keyframe{TakeState(*CGameScene::PlayerCar()), m_next});
+    if (m_step % kSnapshotEvery == 0 && static_cast<size_t>(m_step / kSnapshotEvery) == m_snapshots.size())
+        m_snapshots.push_back(Snapshot{TakeState(m_car), m_settings, m_check});
     return true;
 }
 
@@ -63,23 +103,106 @@ bool CReplay::Back()
         return true;
     }
     // From the latest snapshot before the target step, which is then run and shown.
-    const Keyframe& from = m_keyframes[static_cast<size_t>((target - 1) / kSnapshotEvery)];
-    RestoreState(from.car, *CGameScene::PlayerCar());
-    m_next = from.next;
-    m_step = (target - 1) / kSnapshotEvery * kSnapshotEvery;
-    while (m_step < target - 1)
-        RunStep(m_unseen);
-    RunStep(m_shown);
+    const size_t from = static_cast<size_t>((target - 1) / kSnapshotEvery);
+    RestoreState(m_snapshots[from].car, m_car);
+    m_settings = m_snapshots[from].settings;
+    m_check = m_snapshots[from].check;
+    for (m_step = static_cast<long>(from) * kSnapshotEvery; m_step < target - 1;)
+        RunStep(false);
+    RunStep(true);
     return true;
 }
 
 void CReplay::Restart()
 {
-    RestoreState(m_keyframes.front().car, *CGameScene::PlayerCar());
-    m_next = Cursor{};
+    RestoreState(m_snapshots.front().car, m_car);
     m_step = 0;
+    m_settings = m_check = 0;
+    m_atEnd = false;
     acquire_screen();
     clear_to_color(screen, makecol(0, 0, 0));
     release_screen();
     SendDrawing();
+}
+
+int CReplay::SpeedNamed(const std::string& name)
+{
+    for (int s = 0; s <= kFastest; ++s)
+        if (name == kSpeeds[s].times)
+            return s;
+    return -1;
+}
+
+void CReplay::SetSpeed(int speed)
+{
+    m_speed = speed < 0 ? 0 : speed > kFastest ? kFastest : speed;
+    install_int_ex(TickHandler, BPS_TO_TIMER(kSpeeds[m_speed].stepsPerSecond));
+}
+
+const char* CReplay::SpeedName() const { return kSpeeds[m_speed].times; }
+
+void CReplay::Run()
+{
+    while (keypressed())
+    {
+        const int pressed = readkey();
+        for (const ReplayKey& k : kReplayKeys)
+            if ((k.scancode != 0 && k.scancode == pressed >> 8) || (k.ascii != 0 && k.ascii == (pressed & 0xff)))
+            {
+                CommandNamed(k.name);
+                break;
+            }
+    }
+    if (m_paused && m_forward == 0)
+        return;
+    if (m_forward > 0)
+        --m_forward;
+    const int owed = g_ticks.load();
+    if (!Forward())
+    {
+        m_atEnd = true; // the last picture, or the one where the replay parted, stays
+        return;
+    }
+    m_mostOwed = owed > m_mostOwed ? owed : m_mostOwed;
+    ++m_played;
+    m_playedSeconds = SecondsSince(m_start) - m_pausedSeconds;
+    if (m_step == m_pauseAt)
+        Pause(true);
+}
+
+bool CReplay::CommandNamed(const std::string& name)
+{
+    if (name == "P")
+        Pause(!m_paused);
+    else if (name == "N")
+        m_forward += m_paused ? 1 : 0;
+    else if (name == "B")
+        m_atEnd = m_paused && Back() ? false : m_atEnd;
+    else if (name == "Home")
+        Restart();
+    else if (name == "+" || name == "-")
+        SetSpeed(m_speed + (name == "+" ? 1 : -1));
+    else
+        return false;
+    return true;
+}
+
+std::string CReplay::Pacing() const
+{
+    char line[160];
+    const double rate = m_playedSeconds > 0 ? m_played / m_playedSeconds : 0.0;
+    std::snprintf(line, sizeof line, "%ld steps in %.2f s, %.2f steps/s, at most %d ticks owed", m_played,
+                  m_playedSeconds, rate, m_mostOwed);
+    return line;
+}
+
+void CReplay::Pause(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    if (m_paused)
+        m_pausedAt = std::chrono::steady_clock::now();
+    else
+        m_pausedSeconds += SecondsSince(m_pausedAt);
 }

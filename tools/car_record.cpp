@@ -14,10 +14,11 @@
 #include "app/GameStep.h"
 #include "app/Startup.h"
 #include "engine/GameScene.h"
-#include "tools/CarFields.h"
-#include "tools/CommandLine.h"
-#include "tools/KeyScript.h"
 #include "shared/Globals.h"
+#include "tools/CarFields.h"
+#include "tools/GhostCar.h"
+#include "tools/KeyScript.h"
+#include "tools/ToolSupport.h"
 
 namespace
 {
@@ -29,26 +30,37 @@ constexpr int kBinary = O_BINARY; ///< Windows: lines end in "\n" alone, as ever
 constexpr int kBinary = 0;
 #endif
 
-constexpr const char* kHelp =
+constexpr const char* kUsage =
+    "usage: car_record [--force] [--ghost SOURCE]... FILE\n"
     "Plays the game and writes every step's keys and the car's state hash to FILE, which\n"
     "car_trace and car_play replay exactly: an hour at most, the longest drive; the game goes\n"
     "on unrecorded after it. An existing FILE is kept unless --force is given.\n"
+    "  --ghost SOURCE   races the drive of a key script or link as a see-through ghost (up to\n"
+    "                   4 times); FILE keeps the player's drive alone\n"
     "Exit status: 0 done, 1 the file cannot be created or written, or the game cannot start,\n"
-    "2 a bad command line.\n";
+    "2 a bad command line or ghost.\n";
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
     bool force = false;
-    CCommandLine commandLine(kName, {{"--force", nullptr, nullptr, [&](const char*) { return (force = true); }}},
-                             "FILE", "", kHelp);
-    const int status = commandLine.Read(argc, argv);
+    Ghosts ghosts;
+    int ghostStatus = 0;
+    const option options[] = {{"force", no_argument, nullptr, 'f'}, {"ghost", required_argument, nullptr, 'g'},
+                              {"help", no_argument, nullptr, 'h'}, {}};
+    const int status = ReadOptions(argc, argv, options, kUsage, [&](int code, const char* value) {
+        force = force || code == 'f';
+        ghostStatus = code != 'g' || ghostStatus != 0 ? ghostStatus : ghosts.Read(kName, value);
+        return true;
+    });
     if (status >= 0)
         return status;
-    const char* path = commandLine.Operand();
-    if (std::strcmp(path, "-") == 0)
-        return commandLine.UsageError();
+    if (ghostStatus != 0)
+        return ghostStatus;
+    if (optind != argc - 1 || std::strcmp(argv[optind], "-") == 0)
+        return UsageError(kUsage);
+    const char* path = argv[optind];
 
     // Created before the window opens, so that a path that cannot be written fails first.
     // An existing file given with --force is emptied only once the game has started.
@@ -76,6 +88,8 @@ int main(int argc, char* argv[])
             unlink(path); // it would hold no drive
         return 1;
     }
+    if (!ghosts.drives.empty())
+        StartRace(ghosts);
     if ((!created && ftruncate(fd, 0) != 0) || std::fputs(ScriptHeader(kName).c_str(), out) < 0 ||
         std::fflush(out) != 0)
     {
@@ -94,6 +108,7 @@ int main(int argc, char* argv[])
             std::fprintf(out, "%s\n", StepLine(game.KeysRead(), StateHash(*CGameScene::PlayerCar())).c_str());
         if (steps % kTicksPerSecond == 0)
             std::fflush(out);
+        TellPartedGhosts(kName); // the race goes on
     });
     RunFrameLoop(step);
     StopGame();

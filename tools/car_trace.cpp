@@ -5,17 +5,15 @@
 #include <allegro.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <string>
 
+#include "app/GameStep.h"
 #include "app/Startup.h"
 #include "engine/GameScene.h"
-#include "tools/CommandLine.h"
+#include "tools/GhostCar.h"
 #include "tools/KeyScript.h"
-#include "tools/Replay.h"
 #include "tools/ToolSupport.h"
 
 namespace
@@ -23,7 +21,8 @@ namespace
 
 constexpr const char* kName = "car_trace";
 
-constexpr const char* kHelp =
+constexpr const char* kUsage =
+    "usage: car_trace [--script FILE] [--frame FILE] [--frames DIR [--every N]] [--ghost SOURCE]... < script|link\n"
     "Prints a header line of column names, then step 0 (the new car) and one line a step with\n"
     "the car's whole state and its state hash; a recorded script's hashes are checked. The\n"
     "script may be a link to a drive (the whole address or its fragment).\n"
@@ -31,8 +30,11 @@ constexpr const char* kHelp =
     "  --frame FILE     saves the last step's picture as BMP\n"
     "  --frames DIR     saves every Nth step's picture (and the last) as DIR/step-NNNNNN.bmp\n"
     "  --every N        N for --frames (default 1)\n"
+    "  --ghost SOURCE   races the drive of a key script or link as a ghost, drawn in the\n"
+    "                   pictures and checked step by step (up to 4 times); the trace stays\n"
+    "                   the player's car's\n"
     "Exit status: 0 done, 1 a start-up or output failure, 2 a bad script, link or command line,\n"
-    "3 the replay left the recording (a state hash differed).\n";
+    "3 the replay or a ghost left its recording (a state hash differed).\n";
 
 /// One line of the trace: the step number, every field of the car (tools/CarFields.h), the
 /// state hash. The header line names the columns the same way: "step", the fields, "hash".
@@ -50,26 +52,21 @@ struct Session
     ~Session() { StopGame(); }
 };
 
-/// Writes the picture the latest step showed as DIR/step-NNNNNN.bmp. False if it cannot.
-bool SaveFrame(const std::string& folder, long step)
+/// Writes the picture the latest step showed to `path`. False, having said so, if it cannot.
+bool SavePicture(const std::string& path)
 {
-    char name[32];
-    std::snprintf(name, sizeof name, "/step-%06ld.bmp", step);
-    const std::string path = folder + name;
     if (save_bmp(path.c_str(), screen, nullptr) == 0)
         return true;
     std::fprintf(stderr, "%s: cannot write %s\n", kName, path.c_str());
     return false;
 }
 
-/// Writes `drive` as a key script to `path`. False, having said why, if it cannot.
-bool WriteScript(const char* path, const Drive& drive)
+/// DIR/step-NNNNNN.bmp, the picture of step `step` in `folder`.
+std::string FramePath(const std::string& folder, long step)
 {
-    std::ofstream out(path, std::ios::binary);
-    if (out << KeyScriptText(drive, kName) << std::flush)
-        return true;
-    std::fprintf(stderr, "%s: cannot write %s: %s\n", kName, path, std::strerror(errno));
-    return false;
+    char name[32];
+    std::snprintf(name, sizeof name, "/step-%06ld.bmp", step);
+    return folder + name;
 }
 
 } // namespace
@@ -81,16 +78,29 @@ int main(int argc, char* argv[])
     const char* framePath = nullptr;
     const char* framesFolder = nullptr;
     long every = 1;
-    CCommandLine commandLine(
-        kName,
-        {{"--script", "FILE", nullptr, [&](const char* v) { return (scriptPath = v), true; }},
-         {"--frame", "FILE", nullptr, [&](const char* v) { return (framePath = v), true; }},
-         {"--frames", "DIR", nullptr, [&](const char* v) { return (framesFolder = v), true; }},
-         {"--every", "N", "--frames", [&](const char* v) { return ReadNumber(v, 1, every); }}},
-        nullptr, " < script|link", kHelp);
-    const int status = commandLine.Read(argc, argv);
+    Ghosts ghosts;
+    int ghostStatus = 0;
+    const option options[] = {{"script", required_argument, nullptr, 's'}, {"frame", required_argument, nullptr, 'f'},
+                              {"frames", required_argument, nullptr, 'F'}, {"every", required_argument, nullptr, 'e'},
+                              {"ghost", required_argument, nullptr, 'g'},  {"help", no_argument, nullptr, 'h'},
+                              {}};
+    const int status = ReadOptions(argc, argv, options, kUsage, [&](int code, const char* value) {
+        switch (code)
+        {
+        case 's': return (scriptPath = value), true;
+        case 'f': return (framePath = value), true;
+        case 'F': return (framesFolder = value), true;
+        case 'e': return ReadNumber(value, 1, every);
+        }
+        ghostStatus = ghostStatus != 0 ? ghostStatus : ghosts.Read(kName, value);
+        return true;
+    });
     if (status >= 0)
         return status;
+    if (ghostStatus != 0)
+        return ghostStatus;
+    if (optind != argc)
+        return UsageError(kUsage);
     struct stat info;
     if (framesFolder != nullptr && (stat(framesFolder, &info) != 0 || !S_ISDIR(info.st_mode)))
     {
@@ -105,14 +115,19 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s: %s\n", kName, said.c_str());
     if (read != 0)
         return read;
-    if (scriptPath != nullptr && !WriteScript(scriptPath, drive))
+    if (scriptPath != nullptr && !(std::ofstream(scriptPath, std::ios::binary) << KeyScriptText(drive, kName) << std::flush))
+    {
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", kName, scriptPath, std::strerror(errno));
         return 1;
+    }
 
     // Pictures are shown on a screen in memory only when they are asked for.
     const bool pictures = framePath != nullptr || framesFolder != nullptr;
     if (!StartGame(kName, pictures ? StartMode::kHeadlessScreen : StartMode::kHeadless))
         return 1;
     Session session;
+    if (!ghosts.drives.empty())
+        StartRace(ghosts);
     const CPlayerCar& car = *CGameScene::PlayerCar();
 
     std::printf("step");
@@ -126,23 +141,15 @@ int main(int argc, char* argv[])
     while (replay.Forward())
     {
         PrintTraceLine(replay.Step(), car);
-        if (framesFolder != nullptr && replay.Step() % every == 0 && !SaveFrame(framesFolder, replay.Step()))
+        if (framesFolder != nullptr && replay.Step() % every == 0 && !SavePicture(FramePath(framesFolder, replay.Step())))
             return 1;
     }
-    if (framesFolder != nullptr && replay.Step() % every != 0 && !SaveFrame(framesFolder, replay.Step()))
+    if (framesFolder != nullptr && replay.Step() % every != 0 && !SavePicture(FramePath(framesFolder, replay.Step())))
         return 1;
     // With no step at all the screen is still black, as the window is before the first.
-    if (framePath != nullptr && save_bmp(framePath, screen, nullptr) != 0)
-    {
-        std::fprintf(stderr, "%s: cannot write %s\n", kName, framePath);
-        return 1;
-    }
-    if (std::fflush(stdout) != 0)
+    if ((framePath != nullptr && !SavePicture(framePath)) || std::fflush(stdout) != 0)
         return 1;
     if (!replay.Divergence().empty())
-    {
         std::fprintf(stderr, "%s: %s\n", kName, replay.Divergence().c_str());
-        return kStatusDiverged;
-    }
-    return 0;
+    return TellPartedGhosts(kName) || !replay.Divergence().empty() ? kStatusDiverged : 0;
 }

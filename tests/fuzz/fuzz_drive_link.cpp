@@ -17,7 +17,7 @@ namespace
 /// The drive as a link keeps it: a state hash every 60th step and after the last.
 Drive Kept(Drive drive)
 {
-    std::erase_if(drive.checks, [&](const StateCheck& c) { return c.step % 60 != 0 && c.step != drive.steps; });
+    std::erase_if(drive.checks, [&](const StateCheck& c) { return c.step % 60 != 0 && c.step != drive.Steps(); });
     return drive;
 }
 
@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size >= 3)
         ReadLink(LinkOfRecords((data[0] | data[1] << 8 | data[2] << 16) % (kMostSteps + 2), input.substr(3)));
     Drive script;
-    CKeyScriptReader reader(script);
-    if (reader.Feed(input.data(), input.size()) && reader.End())
+    std::string error;
+    if (ReadKeyScript(input, script, error))
         ReadsBack(script);
     return 0;
 }
