@@ -3,6 +3,7 @@
 #include <allegro.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -19,37 +20,42 @@ constexpr uint32_t kMaxPaletteEntries = 256;
 uint32_t U16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 uint32_t U32(const unsigned char* p) { return U16(p) | (static_cast<uint32_t>(U16(p + 2)) << 16); }
 
+/// A PACKFILE's reading over bytes in memory: the library reads the car image through it.
+struct MemoryFile
+{
+    std::string_view bytes;
+    size_t at = 0;
+};
+MemoryFile& Of(void* file) { return *static_cast<MemoryFile*>(file); }
+int Nothing(void*) { return 0; }
+int GetByte(void* f) { return Of(f).at < Of(f).bytes.size() ? static_cast<unsigned char>(Of(f).bytes[Of(f).at++]) : EOF; }
+int UngetByte(int c, void* f) { return Of(f).at > 0 ? (--Of(f).at, c) : EOF; }
+long Read(void* to, long n, void* f)
+{
+    const long got = std::min<long>(n, static_cast<long>(Of(f).bytes.size() - Of(f).at));
+    std::memcpy(to, Of(f).bytes.data() + Of(f).at, static_cast<size_t>(got));
+    Of(f).at += static_cast<size_t>(got);
+    return got;
+}
+int PutByte(int, void*) { return EOF; }
+long Write(const void*, long, void*) { return 0; }
+int Skip(void* f, int n) { return n >= 0 && static_cast<size_t>(n) <= Of(f).bytes.size() - Of(f).at ? (Of(f).at += n, 0) : -1; }
+int AtEnd(void* f) { return Of(f).at >= Of(f).bytes.size(); }
+const PACKFILE_VTABLE kMemoryFile = {Nothing, GetByte, UngetByte, Read, PutByte, Write, Skip, AtEnd, Nothing};
+
 } // namespace
 
-bool CheckBmpFile(const char* path, std::string& why)
+bool CheckBmp(std::string_view bytes, std::string& why)
 {
-    struct stat info;
-    if (stat(path, &info) != 0)
-    {
-        why = std::strerror(errno);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode))
-    {
-        why = "not a regular file";
-        return false;
-    }
-    const uint64_t fileSize = static_cast<uint64_t>(info.st_size);
+    const uint64_t fileSize = bytes.size();
     if (fileSize == 0)
     {
         why = "the file is empty";
         return false;
     }
-
     unsigned char h[kFileHeaderSize + kWindowsHeaderSize] = {};
-    FILE* f = std::fopen(path, "rb");
-    if (f == nullptr)
-    {
-        why = std::strerror(errno);
-        return false;
-    }
-    const size_t got = std::fread(h, 1, sizeof h, f);
-    std::fclose(f);
+    const size_t got = std::min(bytes.size(), sizeof h);
+    std::memcpy(h, bytes.data(), got);
 
     if (got < 2 || h[0] != 'B' || h[1] != 'M')
     {
@@ -125,19 +131,40 @@ bool CheckBmpFile(const char* path, std::string& why)
     return true;
 }
 
-BITMAP* LoadCarImage(const char* path, std::string& error)
+BITMAP* LoadBmp(std::string_view bytes, std::string& why)
 {
-    std::string why;
-    if (!CheckBmpFile(path, why))
-    {
-        error = std::string("cannot load ") + path + ": " + why;
+    if (!CheckBmp(bytes, why))
         return nullptr;
-    }
+    MemoryFile file{bytes};
+    PACKFILE* packfile = pack_fopen_vtable(&kMemoryFile, &file);
     // The loader fills only the entries the file holds, but converting a paletted image
     // to 32 bits reads all 256: the rest start black, so every pixel is defined.
     PALETTE palette = {};
-    BITMAP* image = load_bitmap(path, palette);
+    BITMAP* image = packfile != nullptr ? load_bmp_pf(packfile, palette) : nullptr;
+    if (packfile != nullptr)
+        pack_fclose(packfile);
     if (image == nullptr)
-        error = std::string("cannot load ") + path + ": the library could not read it";
+        why = "the library could not read it";
+    return image;
+}
+
+BITMAP* LoadCarImage(const char* path, std::string& error)
+{
+    std::string why, bytes;
+    struct stat info;
+    FILE* f = nullptr;
+    if (stat(path, &info) != 0 || (S_ISREG(info.st_mode) && (f = std::fopen(path, "rb")) == nullptr))
+        why = std::strerror(errno);
+    else if (!S_ISREG(info.st_mode))
+        why = "not a regular file";
+    if (f != nullptr)
+    {
+        bytes.resize(std::min<uint64_t>(static_cast<uint64_t>(info.st_size), kMostImageBytes));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+        std::fclose(f);
+    }
+    BITMAP* image = why.empty() ? LoadBmp(bytes, why) : nullptr;
+    if (image == nullptr)
+        error = std::string("cannot load ") + path + ": " + why;
     return image;
 }

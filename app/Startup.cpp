@@ -105,7 +105,7 @@ std::string LibraryError(const char* fallback)
 
 /// The start-up steps after the library, shared by the game and the headless tools: the
 /// black back buffer, the car image, and the game scene started through SetScene(0).
-bool StartScene(const char* programName)
+bool StartScene(const char* programName, std::string_view carImage)
 {
     g_buffer = create_bitmap(kScreenWidth, kScreenHeight);
     if (g_buffer == nullptr)
@@ -113,7 +113,7 @@ bool StartScene(const char* programName)
     clear_to_color(g_buffer, makecol(0, 0, 0));
 
     std::string error;
-    g_carBitmap = LoadCarImage(kCarImagePath, error);
+    g_carBitmap = carImage.empty() ? LoadCarImage(kCarImagePath, error) : LoadBmp(carImage, error);
     if (g_carBitmap == nullptr)
         return Fail(programName, error);
 
@@ -192,13 +192,13 @@ bool StartHeadless(const char* programName, bool memoryScreen)
 
 } // namespace
 
-bool StartGame(const char* programName, StartMode mode)
+bool StartGame(const char* programName, StartMode mode, std::string_view carImage)
 {
     g_engine = new CEngine();
     const bool started = mode == StartMode::kWindow
                              ? StartWindow(programName)
                              : StartHeadless(programName, mode == StartMode::kHeadlessScreen);
-    return started && StartScene(programName);
+    return started && StartScene(programName, carImage);
 }
 
 void StopGame()

@@ -1,14 +1,14 @@
-// The page around the game (index.html): the canvas fitted to the screen, one input path
-// for the keyboard, the touch pads and a gamepad, fullscreen, another drive, drives watched
-// and shared as links, and the service worker that keeps the page for offline play. The
-// game itself (racer.js) reads the keys the input path holds and paints the canvas.
+// The page around the game (index.html): one input path for the keyboard, the touch pads
+// and a gamepad, the pads' place, fullscreen, another drive, drives opened (watched, kept
+// as ghosts and raced) and shared as links, marks of the cars off the canvas, and the
+// service worker that keeps the page for offline play. The game itself (racer.js) reads the
+// keys the input path holds and paints the canvas.
 'use strict';
 
-const canvas = document.getElementById('screen');
-const game = document.getElementById('game');
-const statusLine = document.getElementById('status');
+const $ = (id) => document.getElementById(id);
+const canvas = $('screen'), marks = $('marks'), game = $('game'), statusLine = $('status');
 const kWidth = 840, kHeight = 640; // the canvas's own pixels; only its CSS size changes
-const kGap = 8, kHelpWidth = 300;
+const kGap = 8;
 
 // --- One input path. ---
 
@@ -46,7 +46,7 @@ function onKey(event) {
   const name = kKeyboard[event.code];
   if (!name) return;
   if (!holders.has(name)) { // a replay's key: only while a drive is watched
-    if (!state.watching) return;
+    if (!Module.state?.watching) return;
     event.preventDefault();
     if (event.type === 'keydown') replay(name);
     return;
@@ -64,7 +64,7 @@ document.addEventListener('visibilitychange', () => { if (document.hidden) relea
 function onTouch(event) {
   if (!document.body.classList.contains('touch')) {
     document.body.classList.add('touch');
-    fit();
+    placePads();
   }
   const under = new Set();
   for (const touch of event.touches) {
@@ -94,51 +94,34 @@ function pollGamepads() {
   for (const name of kGameKeys) if (name !== 'Escape') hold(name, 'gamepad', wanted.has(name));
 }
 
-// --- The canvas fitted to the screen. ---
+// --- The pads' place, once the page is touched: beside the canvas or below it, whichever
+// leaves it larger. The style sheet sizes the canvas from the room they leave. ---
 
-/// The largest CSS size of the canvas with its 840:640 aspect in a `width` x `height`
-/// space, never above 1:1 but in fullscreen.
-function scaleIn(width, height, fullscreen) {
-  return Math.max(0.1, Math.min(width / kWidth, height / kHeight, fullscreen ? Infinity : 1));
-}
-
-/// Lays the page out for the viewport: the pads (once touched) beside the canvas or below
-/// it, whichever leaves the canvas larger; the help beside on a wide screen, else below;
-/// then the canvas as large as fits.
-function fit() {
+function placePads() {
+  if (!document.body.classList.contains('touch')) return;
   const fullscreen = document.fullscreenElement === game;
-  const touch = document.body.classList.contains('touch');
-  // The layout viewport: on a phone, innerWidth grows with content too wide for it.
-  const viewport = document.documentElement;
-  const width = viewport.clientWidth - (fullscreen ? 0 : 2 * kGap);
-  const height = viewport.clientHeight - (fullscreen ? 0 : 2 * kGap);
+  const root = document.documentElement; // the layout viewport: a phone's innerWidth grows with wide content
+  const width = root.clientWidth - (fullscreen ? 0 : 2 * kGap), height = root.clientHeight - (fullscreen ? 0 : 2 * kGap);
   const pad = Math.round(Math.min(96, Math.max(56, Math.min(width, height) * 0.2)));
-  const padBelow = Math.min(pad, Math.floor((width - 4 * kGap) / 5));
-  const layouts = [{ name: '', w: width, h: height }];
-  if (touch) {
-    layouts[0] = { name: 'pads-beside', pad, w: width - 2 * (2 * pad + kGap) - 2 * kGap, h: height };
-    layouts.push({ name: 'pads-below', pad: padBelow, w: width, h: height - padBelow - kGap });
-  }
-  for (const layout of layouts) layout.scale = scaleIn(layout.w, layout.h, fullscreen);
-  const best = layouts.reduce((a, b) => (b.scale > a.scale ? b : a));
-  const helpBeside = !fullscreen && scaleIn(best.w - kHelpWidth - kGap, best.h, false) >= best.scale;
-  document.body.classList.toggle('pads-beside', best.name === 'pads-beside');
-  document.body.classList.toggle('pads-below', best.name === 'pads-below');
-  document.body.classList.toggle('help-beside', helpBeside);
-  game.style.setProperty('--pad', `${best.pad || 0}px`);
-  canvas.style.width = `${Math.floor(kWidth * best.scale)}px`;
-  canvas.style.height = `${Math.floor(kHeight * best.scale)}px`;
+  const below = Math.min(pad, Math.floor((width - 4 * kGap) / 5));
+  const scale = (w, h) => Math.min(w / kWidth, h / kHeight);
+  const beside = scale(width - 2 * (2 * pad + kGap) - 2 * kGap, height) >= scale(width, height - below - kGap);
+  const style = document.body.style;
+  document.body.classList.toggle('pads-beside', beside);
+  document.body.classList.toggle('pads-below', !beside);
+  style.setProperty('--pad', `${beside ? pad : below}px`);
+  style.setProperty('--pads-wide', beside ? `${2 * (2 * pad + kGap) + 2 * kGap}px` : '0px');
+  style.setProperty('--pads-high', beside ? '0px' : `${below + kGap}px`);
 }
-window.addEventListener('resize', fit);
-document.addEventListener('fullscreenchange', fit);
-fit();
+window.addEventListener('resize', placePads);
+document.addEventListener('fullscreenchange', placePads);
 
 // --- Fullscreen, another drive, saving the drive. ---
 
-const fullscreenButton = document.getElementById('fullscreen');
+const fullscreenButton = $('fullscreen');
 if (document.fullscreenEnabled) {
   fullscreenButton.hidden = false;
-  document.getElementById('fullscreen-note').hidden = false;
+  $('fullscreen-note').hidden = false;
   fullscreenButton.addEventListener('click', async () => {
     try {
       await game.requestFullscreen({ navigationUI: 'hide' });
@@ -148,104 +131,146 @@ if (document.fullscreenEnabled) {
   });
 }
 
-const again = document.getElementById('again');
-again.addEventListener('click', () => {
-  releaseAll();
+/// Shows `said` when the game refused what it was asked (what runs runs on); otherwise a new
+/// game runs, the file being read, if any, dropped.
+let notice = ''; // why the game refused the last thing it was asked, until another game runs
+let reading = 0; // the file being read; anything the page starts meanwhile drops it
+function started(said) {
+  notice = said;
+  showState(true);
+  if (said) return;
   reading++;
-  if (location.hash) history.replaceState(null, '', location.pathname + location.search);
-  notice = Module.UTF8ToString(Module._racer_drive_again());
-  again.hidden = !notice;
-  statusLine.textContent = notice;
+  releaseAll();
   canvas.focus();
+}
+const again = $('again');
+again.addEventListener('click', () => {
+  if (location.hash) history.replaceState(null, '', location.pathname + location.search);
+  started(Module.UTF8ToString(Module._racer_drive_again()));
 });
+$('race').addEventListener('click', () => started(Module.ccall('racer_race', 'string', ['boolean'], [false])));
+$('race-mine').addEventListener('click', () => started(Module.ccall('racer_race', 'string', ['boolean'], [true])));
+$('forget').addEventListener('click', () => { Module._racer_forget_ghosts(); showState(true); });
 
-document.getElementById('save').addEventListener('click', function () {
+const saveLink = $('save');
+saveLink.addEventListener('click', function () {
   const drive = Module.UTF8ToString(Module._racer_drive());
   this.href = URL.createObjectURL(new Blob([drive], { type: 'text/plain' }));
 });
 
-// --- Watching a drive: a key script opened or dropped, or a link's. ---
+// --- Drives opened: a key script opened or dropped, or a link's. Each is watched, and kept
+// as a ghost to race. ---
 
-let state = { watching: false }; // the game's own account (racer_state), read every frame
-let shown = '';
-let notice = ''; // why the game refused the last drive it was given, until another plays
-const replayBar = document.getElementById('replay');
-
-/// Shows `said` when the game refused a drive (the one playing plays on), and otherwise
-/// that it plays.
-function watched(said) {
-  notice = said;
-  shown = '';
-  if (said) { statusLine.textContent = said; return; }
-  releaseAll();
-  again.hidden = false;
-  canvas.focus();
+/// Opens a key script (or a link) from a file, read by the browser, at most as many bytes as
+/// the longest key script has and one: the game refuses a longer one. A file or a link given
+/// meanwhile takes over.
+async function openFile(file) {
+  const mine = ++reading;
+  const bytes = new Uint8Array(await file.slice(0, Module._racer_longest_script()).arrayBuffer());
+  if (mine !== reading) return;
+  const at = Module._malloc(bytes.length + 1);
+  Module.HEAPU8.set(bytes, at);
+  const said = Module.ccall('racer_open', 'string', ['string', 'number', 'number'], [file.name, at, bytes.length]);
+  Module._free(at);
+  started(said);
 }
-/// Watches a key script from a file, read in pieces through the game's memory: a file of
-/// any size takes no more of it than its drive. A file given meanwhile takes over.
-let reading = 0; // the file being read; Drive again or a link drops it
-async function watchFile(file) {
-  const mine = ++reading, kPiece = 1 << 20, piece = Module._malloc(kPiece);
-  Module._racer_read_begin();
-  let good = true;
-  for (let at = 0; good && at < file.size && mine === reading; at += kPiece) {
-    const bytes = new Uint8Array(await file.slice(at, at + kPiece).arrayBuffer());
-    if (mine !== reading) break;
-    Module.HEAPU8.set(bytes, piece);
-    good = Module._racer_read(piece, bytes.length);
-  }
-  Module._free(piece);
-  if (mine === reading) watched(Module.ccall('racer_watch_read', 'string', ['string'], [file.name]));
-}
-/// Watches the drive of the page's link, passed through the game's memory (a link may be
+/// Opens the drive of the page's link, passed through the game's memory (a link may be
 /// longer than its stack).
-function watchLink() {
+function openLink() {
   if (!Module.calledRun || !location.hash.startsWith('#drive=')) return;
-  reading++;
-  const fragment = Module.allocateUTF8(location.hash.slice(1));
-  const said = Module.UTF8ToString(Module._racer_watch_link(fragment));
-  Module._free(fragment);
-  watched(said);
+  const address = Module.allocateUTF8(location.href);
+  const said = Module.UTF8ToString(Module._racer_open_link(address));
+  Module._free(address);
+  started(said);
 }
 function replay(command) { Module.ccall('racer_replay', 'boolean', ['string'], [command]); }
-window.addEventListener('hashchange', watchLink);
+window.addEventListener('hashchange', openLink);
 
-document.getElementById('open').addEventListener('change', function () {
-  if (this.files[0]) watchFile(this.files[0]);
+$('open').addEventListener('change', function () {
+  if (this.files[0]) openFile(this.files[0]);
   this.value = '';
 });
 document.addEventListener('dragover', (event) => event.preventDefault());
 document.addEventListener('drop', (event) => {
   event.preventDefault();
-  if (event.dataTransfer.files[0]) watchFile(event.dataTransfer.files[0]);
+  if (event.dataTransfer.files[0]) openFile(event.dataTransfer.files[0]);
 });
-for (const button of replayBar.querySelectorAll('button'))
+for (const button of $('replay').querySelectorAll('button'))
   button.addEventListener('click', () => { replay(button.dataset.command); canvas.focus(); });
 
-/// The status line while a drive is watched, from the game's own account of it.
-function showState() {
-  const json = Module.UTF8ToString(Module._racer_state());
-  if (json === shown) return;
-  shown = json;
-  state = JSON.parse(json);
-  replayBar.hidden = !state.watching;
-  if (!state.watching || notice) return;
-  const where = state.atEnd ? 'the end' : state.paused ? 'paused' : `${state.speed}× real time`;
-  statusLine.textContent = state.divergence ||
-    `Watching ${state.name}: step ${state.step} of ${state.steps}, ${where}.${state.note ? ` (${state.note}.)` : ''}`;
+// --- What the page shows of the game, from its account (Module.state), every frame. ---
+
+const kReach = 56; // pixels from a car's position to the farthest corner of its outline
+const marksContext = marks.getContext('2d');
+let marked = false, shown = '';
+
+/// A small arrow at the canvas's edge for each car wholly off it, pointing where it is, in
+/// its outline's colour: over the canvas, whose pixels stay the game's.
+function markCarsOff(cars) {
+  if (marked) marksContext.clearRect(0, 0, kWidth, kHeight);
+  marked = false;
+  for (const { x, y, colour } of cars) {
+    if (x > -kReach && x < kWidth + kReach && y > -kReach && y < kHeight + kReach) continue;
+    const edgeX = Math.min(Math.max(x, 14), kWidth - 14), edgeY = Math.min(Math.max(y, 14), kHeight - 14);
+    marksContext.save();
+    marksContext.translate(edgeX, edgeY);
+    marksContext.rotate(Math.atan2(y - edgeY, x - edgeX));
+    marksContext.fillStyle = colour;
+    marksContext.beginPath();
+    marksContext.moveTo(12, 0);
+    marksContext.lineTo(-8, -9);
+    marksContext.lineTo(-8, 9);
+    marksContext.fill();
+    marksContext.restore();
+    marked = true;
+  }
+}
+
+/// The status line, the buttons and the marks, as the game's state says; the words only
+/// when they change, or when `now`.
+function showState(now = false) {
+  Module._racer_state();
+  const s = Module.state;
+  markCarsOff([...s.ghosts.filter((g) => g.car).map((g) => ({ ...g.car, colour: g.colour })),
+               { ...s.car, colour: '#f00' }]);
+  const where = s.atEnd ? 'the end' : s.paused ? 'paused' : `${s.speed}× real time`;
+  const parted = s.ghosts.filter((g) => g.parted).map((g) => `Ghost ${s.ghosts.indexOf(g) + 1} (${g.name}) parted: ${g.parted}.`);
+  const words = notice || (s.ended ? 'The game has ended.' : s.watching ? (s.divergence ||
+    `Watching ${s.name}: step ${s.step} of ${s.steps}, ${where}.${s.note ? ` (${s.note}.)` : ''}`) :
+    s.racing ? [`Racing ${s.ghosts.length === 1 ? 'a ghost' : `${s.ghosts.length} ghosts`}.`, ...parted].join(' ') : '');
+  const look = JSON.stringify([words, s.watching, s.ended, s.mine, s.ghosts.map((g) => g.name)]);
+  if (look === shown && !now) return;
+  shown = look;
+  statusLine.textContent = words;
+  $('replay').hidden = !s.watching;
+  again.hidden = !s.watching && !s.ended && !s.racing;
+  $('race').hidden = $('forget').hidden = s.ghosts.length === 0;
+  $('race-mine').hidden = !s.mine;
+  const list = $('ghosts');
+  list.hidden = s.ghosts.length === 0;
+  list.replaceChildren('Ghosts: ', ...s.ghosts.flatMap((g, i) => {
+    const name = Object.assign(document.createElement('span'), { textContent: g.name });
+    name.style.color = g.colour;
+    return [i ? ', ' : '', name];
+  }), '.');
 }
 
 // --- Sharing the drive on the screen as a link: nothing of it goes to a server. ---
 
-const linkField = document.getElementById('link');
-document.getElementById('share').addEventListener('click', async () => {
-  const fragment = Module.UTF8ToString(Module._racer_share());
-  const url = `${location.href.split('#')[0]}#${fragment}`;
-  linkField.value = url;
-  linkField.hidden = false;
+const linkField = $('link');
+$('share').addEventListener('click', async () => {
+  const address = location.href.split('#')[0];
+  const link = Module.ccall('racer_share', 'string', ['string'], [address]);
+  linkField.hidden = !link.startsWith(address);
+  if (linkField.hidden) { // longer than a browser opens: the key script is the way
+    statusLine.textContent = link;
+    saveLink.focus();
+    return;
+  }
+  linkField.value = link;
   try {
-    if (navigator.share) await navigator.share({ title: 'A drive in racer', url });
-    else await navigator.clipboard.writeText(url);
+    if (navigator.share) await navigator.share({ title: 'A drive in racer', url: link });
+    else await navigator.clipboard.writeText(link);
   } catch (e) { /* not shared or copied: the link stands in the field */ }
 });
 
@@ -259,8 +284,7 @@ var Module = {
   postMainLoop: showState, // the state the frame's steps left, shown in the same task
   onRuntimeInitialized() {
     canvas.focus();
-    statusLine.textContent = '';
-    setTimeout(watchLink); // once the game's main has started its drive
+    setTimeout(openLink); // once the game's main has started its drive
   },
   // Offline after one visit: the worker keeps this build's files (https or localhost
   // only). It asks for them again, so it waits until the game's main has run its first
@@ -270,9 +294,8 @@ var Module = {
   },
   onGameOver() {
     releaseAll();
-    showState();
-    statusLine.textContent = 'The game has ended.';
-    again.hidden = false;
+    notice = '';
+    showState(true);
   },
   printErr(text) { statusLine.textContent = text; },
 };

@@ -5,9 +5,9 @@
 # answer with "Vary: Accept-Encoding". For scripts/web --serve, the web test and the bench.
 #
 #   serve.py FOLDER PORT        (on 127.0.0.1; Ctrl+C stops)
+import argparse
 import http.server
 import os
-import sys
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -35,6 +35,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
 
 if __name__ == '__main__':
-    folder, port = sys.argv[1], int(sys.argv[2])
-    handler = lambda *args: Handler(*args, directory=folder)
-    http.server.ThreadingHTTPServer(('127.0.0.1', port), handler).serve_forever()
+    parser = argparse.ArgumentParser(description='Serves the page\'s folder on 127.0.0.1.')
+    parser.add_argument('folder')
+    parser.add_argument('port', type=int)
+    options = parser.parse_args()
+    handler = lambda *args: Handler(*args, directory=options.folder)
+    http.server.ThreadingHTTPServer(('127.0.0.1', options.port), handler).serve_forever()

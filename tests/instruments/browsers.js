@@ -147,8 +147,10 @@ const kSnapshot = `(() => {
   let text = '';
   for (let i = 0; i < rgba.length; i += 8192)
     text += String.fromCharCode.apply(null, rgba.subarray(i, i + 8192));
-  return { w: c.width, h: c.height, pixels: btoa(text), state: racerState(),
-           drive: Module.UTF8ToString(Module._racer_drive()), link: racerLink() };
+  Module._racer_state();
+  return { w: c.width, h: c.height, pixels: btoa(text), state: Module.state,
+           drive: Module.UTF8ToString(Module._racer_drive()),
+           link: Module.ccall('racer_share', 'string', ['string'], [location.href.split('#')[0]]) };
 })()`;
 
 /// Writes RGBA pixels as an uncompressed 24-bit BMP, rows bottom-up, as car_trace does.
