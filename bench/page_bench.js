@@ -1,30 +1,45 @@
-// page_bench: the game's page in Debian's headless Chromium.
+// page_bench: the game's page in Debian's headless Chromium (through tests/instruments/browsers.js).
 //   frames   unthrottled and under the CPU throttling that stands in for mid and low-end
-//            phones, driving in circles (Up and Right held). For each run: frames a second
-//            (animation frames in which the game ran), steps a second, the page's work per
-//            frame (median and 99th percentile), the longest gap between frames, what a
-//            putImageData to the canvas costs and how many a frame makes, and the time from
-//            the page's request to its first step. Then, per throttling, the median and the
-//            worst run of frames and steps a second.
+//            phones, driving in circles (Up and Right held), alone and in a race against
+//            four ghosts. For each run: frames a second (animation frames in which the game
+//            ran), steps a second, the page's work per frame (median and 99th percentile),
+//            the longest gap between frames, what a putImageData to the canvas costs and how
+//            many a frame makes, and the time from the page's request to its first step.
+//            Then, per throttling, the median and the worst run of frames and steps a second.
 //   load     the page opened as a new visitor opens it (a new browser context, the cache
-//            off), unthrottled and on a slow phone network (slow 4G: 1.6 Mbit/s down, 750
-//            kbit/s up, 150 ms round trip) at 4x CPU throttling: the time from the request
-//            to the first step, and the bytes the page's requests took over the wire.
+//            off), unthrottled and as a phone on a slow network (slow 4G: 1.6 Mbit/s down,
+//            750 kbit/s up, 150 ms round trip; 4x CPU throttling; a 412 x 823 screen): the
+//            time from the request to the first step, the bytes the page's requests took
+//            over the wire, and how far its layout shifted as it loaded (CLS).
 //
-//   node page_bench.js frames URL [RUNS [SECONDS [RATES]]]   defaults: 5 runs of 20 s at 1,4,6
-//   node page_bench.js load URL [RUNS]                        default: 9 loads of each
+//   node page_bench.js frames URL [RUNS [SECONDS [RATES [GHOSTS]]]]   defaults: 5 runs of 20 s at 1,4,6, no ghosts
+//   node page_bench.js load URL [RUNS]                                 default: 9 loads of each
 
 'use strict';
-const { Browser, Page, sleep } = require('../tests/instruments/devtools.js');
+const { launch, sleep } = require('../tests/instruments/browsers.js');
 
-const [mode, url, runs = mode === 'load' ? '9' : '5', seconds = '20', rates = '1,4,6'] = process.argv.slice(2);
+const [mode, url, runs = mode === 'load' ? '9' : '5', seconds = '20', rates = '1,4,6', ghostCounts = '0'] =
+  process.argv.slice(2);
 
-/// Put into the page before its own scripts: when its first step ran.
-const kFirstStep = `(function poll() {
+/// Put into the page before its own scripts: when its first step ran, and every layout shift.
+const kWatch = `window.shifts = 0;
+new PerformanceObserver((list) => { for (const e of list.getEntries()) if (!e.hadRecentInput) window.shifts += e.value; })
+  .observe({ type: 'layout-shift', buffered: true });
+(function poll() {
   try { if (Module.calledRun && Module._racer_steps() > 0) { window.firstStepAt = performance.now(); return; } }
   catch (e) { /* not loaded yet */ }
   requestAnimationFrame(poll);
 })();`;
+
+/// Ghost `g` of a race: a key script of a minute of circles, each ghost's its own, dropped
+/// on the page.
+const dropGhost = (g) => `(() => {
+  const t = new DataTransfer();
+  t.items.add(new File([Array.from({ length: 3600 }, (_, i) => (i % ${90 + 20 * g} < 60 ? 'UR' : 'U')).join('\\n')],
+                       'ghost${g}.keys'));
+  document.dispatchEvent(new DragEvent('drop', { dataTransfer: t, cancelable: true }));
+  return 0;
+})()`;
 
 /// Hooks around the game's frame (Emscripten's pre- and post-main-loop calls) and the
 /// canvas's putImageData, counting for `ms` milliseconds.
@@ -55,20 +70,30 @@ const quantile = (values, q) => {
 const sum = (values) => values.reduce((a, b) => a + b, 0);
 const f = (x, digits = 1) => x.toFixed(digits);
 
-async function run(browser, rate) {
-  const page = await Page.open(browser, 'about:blank');
-  await page.send('Page.enable');
-  await page.send('Page.addScriptToEvaluateOnNewDocument', { source: kFirstStep });
-  await page.send('Emulation.setCPUThrottlingRate', { rate });
-  await page.send('Page.navigate', { url });
-  let load;
-  for (let i = 0; i < 300 && !(load = await page.evaluate('window.firstStepAt')); i++) await sleep(100);
-  await page.key('keyDown', 'ArrowUp');
-  await page.key('keyDown', 'ArrowRight');
+/// Waits up to 30 s for the page's first step; its time.
+async function firstStep(page) {
+  let at;
+  for (let i = 0; i < 300 && !(at = await page.evaluate('window.firstStepAt')); i++) await sleep(100);
+  return at;
+}
+
+async function run(browser, rate, ghosts) {
+  const page = await browser.puppeteer.newPage();
+  await page.evaluateOnNewDocument(kWatch);
+  await page.emulateCPUThrottling(rate);
+  await page.goto(url);
+  const load = await firstStep(page);
+  for (let g = 0; g < ghosts; g++) {
+    await page.evaluate(dropGhost(g));
+    await page.waitForFunction(`(Module._racer_state(), Module.state.ghosts.length === ${g + 1})`);
+  }
+  if (ghosts) await page.locator('::-p-aria(Race)').click();
+  await page.keyboard.down('ArrowUp');
+  await page.keyboard.down('ArrowRight');
   const m = await page.evaluate(measure(Number(seconds) * 1000));
-  await page.key('keyUp', 'ArrowRight');
-  await page.key('keyUp', 'ArrowUp');
-  await browser.send('Target.closeTarget', { targetId: page.targetId });
+  await page.keyboard.up('ArrowRight');
+  await page.keyboard.up('ArrowUp');
+  await page.close();
   return {
     fps: m.frames.length / m.s, sps: m.steps / m.s,
     work: quantile(m.frames, 0.5), work99: quantile(m.frames, 0.99), gap: Math.max(...m.gaps),
@@ -76,33 +101,34 @@ async function run(browser, rate) {
   };
 }
 
-/// The networks a load is measured on: none emulated, and slow 4G with the CPU at a quarter.
+/// The conditions a load is measured in: none emulated, and a phone on slow 4G.
 const kNetworks = [
   { name: 'unthrottled', cpu: 1 },
-  { name: 'slow 4G, 4x CPU', cpu: 4, network: { latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 750e3 / 8 } },
+  { name: 'slow 4G, 4x CPU, a phone', cpu: 4, phone: true,
+    network: { latency: 150, download: 1.6e6 / 8, upload: 750e3 / 8 } },
 ];
 
-/// One load as a new visitor's: the first step's time and the bytes over the wire.
-async function load(browser, { cpu, network }) {
-  const { browserContextId } = await browser.send('Target.createBrowserContext');
-  const page = await Page.open(browser, 'about:blank', browserContextId);
-  await page.send('Page.enable');
-  await page.send('Network.enable');
-  await page.send('Network.setCacheDisabled', { cacheDisabled: true });
-  if (network) await page.send('Network.emulateNetworkConditions', { offline: false, ...network });
-  await page.send('Emulation.setCPUThrottlingRate', { rate: cpu });
-  await page.send('Page.addScriptToEvaluateOnNewDocument', { source: kFirstStep });
-  await page.send('Page.navigate', { url });
-  let first;
-  for (let i = 0; i < 300 && !(first = await page.evaluate('window.firstStepAt')); i++) await sleep(100);
+/// One load as a new visitor's: the first step's time, the bytes over the wire, the layout's shifts.
+async function load(browser, { cpu, network, phone }) {
+  const context = await browser.puppeteer.createBrowserContext();
+  const page = await context.newPage();
+  await page.setCacheEnabled(false);
+  if (network) await page.emulateNetworkConditions(network);
+  if (phone) await page.setViewport({ width: 412, height: 823, deviceScaleFactor: 1.75, isMobile: true, hasTouch: true });
+  await page.emulateCPUThrottling(cpu);
+  await page.evaluateOnNewDocument(kWatch);
+  await page.goto(url, { waitUntil: 'commit' });
+  const first = await firstStep(page);
+  await sleep(1000);
   const bytes = await page.evaluate(`performance.getEntriesByType('navigation')
     .concat(performance.getEntriesByType('resource')).reduce((sum, e) => sum + e.transferSize, 0)`);
-  await browser.send('Target.disposeBrowserContext', { browserContextId });
-  return { first, bytes };
+  const shifts = await page.evaluate('window.shifts');
+  await context.close();
+  return { first, bytes, shifts };
 }
 
 async function main() {
-  const browser = new Browser();
+  const browser = await launch('chromium');
   try {
     if (mode === 'load') {
       for (const conditions of kNetworks) {
@@ -110,24 +136,27 @@ async function main() {
         for (let i = 0; i < Number(runs); i++) loads.push(await load(browser, conditions));
         const firsts = loads.map((l) => l.first);
         console.log(`${conditions.name}: first step median ${f(quantile(firsts, 0.5), 0)} ms ` +
-          `(${f(Math.min(...firsts), 0)} to ${f(Math.max(...firsts), 0)}), ${loads[0].bytes} bytes over the wire`);
+          `(${f(Math.min(...firsts), 0)} to ${f(Math.max(...firsts), 0)}), ${loads[0].bytes} bytes over the wire, ` +
+          `layout shift (CLS) at most ${f(Math.max(...loads.map((l) => l.shifts)), 3)}`);
       }
       return;
     }
-    for (const rate of rates.split(',').map(Number)) {
-      const results = [];
-      for (let i = 0; i < Number(runs); i++) {
-        const r = await run(browser, rate);
-        results.push(r);
-        console.log(`${rate}x run ${i + 1}: ${f(r.fps)} frames/s, ${f(r.sps)} steps/s, work a frame ` +
-          `median ${f(r.work, 2)} ms, p99 ${f(r.work99, 2)}, longest gap ${f(r.gap)} ms; putImageData ` +
-          `${f(r.put, 3)} ms, ${f(r.puts, 2)} a frame; first step ${f(r.load, 0)} ms after the request`);
+    for (const ghosts of ghostCounts.split(',').map(Number))
+      for (const rate of rates.split(',').map(Number)) {
+        const results = [];
+        const what = `${rate}x${ghosts ? `, ${ghosts} ghosts` : ''}`;
+        for (let i = 0; i < Number(runs); i++) {
+          const r = await run(browser, rate, ghosts);
+          results.push(r);
+          console.log(`${what} run ${i + 1}: ${f(r.fps)} frames/s, ${f(r.sps)} steps/s, work a frame ` +
+            `median ${f(r.work, 2)} ms, p99 ${f(r.work99, 2)}, longest gap ${f(r.gap)} ms; putImageData ` +
+            `${f(r.put, 3)} ms, ${f(r.puts, 2)} a frame; first step ${f(r.load, 0)} ms after the request`);
+        }
+        const by = (key) => results.map((r) => r[key]);
+        console.log(`${what}: frames/s median ${f(quantile(by('fps'), 0.5))}, worst ${f(Math.min(...by('fps')))}; ` +
+          `steps/s median ${f(quantile(by('sps'), 0.5))}, worst ${f(Math.min(...by('sps')))}; ` +
+          `work a frame median ${f(quantile(by('work'), 0.5), 2)} ms; first step median ${f(quantile(by('load'), 0.5), 0)} ms`);
       }
-      const by = (key) => results.map((r) => r[key]);
-      console.log(`${rate}x: frames/s median ${f(quantile(by('fps'), 0.5))}, worst ${f(Math.min(...by('fps')))}; ` +
-        `steps/s median ${f(quantile(by('sps'), 0.5))}, worst ${f(Math.min(...by('sps')))}; ` +
-        `putImageData median ${f(quantile(by('put'), 0.5), 3)} ms; first step median ${f(quantile(by('load'), 0.5), 0)} ms`);
-    }
   } finally {
     await browser.close();
   }

@@ -1,10 +1,13 @@
 // The car's picture: sprite corner and angle, red outline over the sprite, and three
-// readout lines in white, yellow, yellow on opaque black over both.
+// readout lines in white, yellow, yellow on opaque black over both; a ghost's, seen through.
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "actors/PlayerCar.h"
 #include "tests/TestSupport.h"
+#include "tools/GhostCar.h"
 
 namespace
 {
@@ -139,45 +142,61 @@ TEST_F(CarDraw, OutlineLiesOverTheSprite)
 
 TEST_F(CarDraw, ReadoutShowsSpeedBodyAngleAndDirectionOnOpaqueBlack)
 {
-    m_car->m_speed = 1.5f;
-    m_car->m_angle = 30.0f;
-    m_car->m_direction = 20.25f;
-    // Drive the car under the readout: its pixels there must be covered.
-    m_car->m_position = Vector4(40.0f, 20.0f);
-    m_car->UpdateShape();
-    rectfill(g_carBitmap, 0, 0, 99, 99, makecol(0, 255, 0));
-    m_car->Draw();
-
     struct Line
     {
         const char* text;
         int y, colour;
     };
-    const Line lines[] = {{"SPEED: 1.500000", 5, makecol(255, 255, 255)},
-                          {"DIRECTION: 30.000000", 15, makecol(255, 255, 0)},
-                          {"KAT: 20.250000", 25, makecol(255, 255, 0)}};
-    for (const Line& l : lines)
+    const int white = makecol(255, 255, 255), yellow = makecol(255, 255, 0);
+    struct Case
     {
-        BITMAP* expected = Expected(l.text, l.colour);
-        EXPECT_TRUE(Matches(expected, 5, l.y)) << l.text;
-        destroy_bitmap(expected);
+        float speed, angle, direction;
+        std::vector<Line> lines;
+    };
+    const Case cases[] = {
+        {0, 0, 0, {{"SPEED: 0.000000", 5, white}, {"DIRECTION: 0.000000", 15, yellow}, {"KAT: 0.000000", 25, yellow}}},
+        // The body angle on the second line, the direction of travel on the third.
+        {1.5f, 30, 20.25f,
+         {{"SPEED: 1.500000", 5, white}, {"DIRECTION: 30.000000", 15, yellow}, {"KAT: 20.250000", 25, yellow}}},
+    };
+    // The car under the readout, all green: the texts' black covers it, and left of them it shows.
+    rectfill(g_carBitmap, 0, 0, 99, 99, makecol(0, 255, 0));
+    for (const Case& c : cases)
+    {
+        m_car->m_speed = c.speed;
+        m_car->m_angle = c.angle;
+        m_car->m_direction = c.direction;
+        m_car->m_position = Vector4(40.0f, 20.0f);
+        m_car->UpdateShape();
+        m_car->Draw();
+        for (const Line& l : c.lines)
+        {
+            BITMAP* expected = Expected(l.text, l.colour);
+            EXPECT_TRUE(Matches(expected, 5, l.y)) << l.text;
+            destroy_bitmap(expected);
+        }
+        EXPECT_EQ(getpixel(g_buffer, 3, 30), makecol(0, 255, 0));
     }
-    // Left of the texts the sprite shows.
-    EXPECT_EQ(getpixel(g_buffer, 3, 30), makecol(0, 255, 0));
 }
 
-TEST_F(CarDraw, NewCarReadsZerosInTheLayoutOfTheReadout)
+TEST_F(CarDraw, AGhostIsSeenThroughOutlinedInItsColourWithoutAReadout)
 {
-    m_car->Draw();
-    const char* texts[] = {"SPEED: 0.000000", "DIRECTION: 0.000000", "KAT: 0.000000"};
-    const int ys[] = {5, 15, 25};
-    const int colours[] = {makecol(255, 255, 255), makecol(255, 255, 0), makecol(255, 255, 0)};
-    for (int i = 0; i < 3; ++i)
-    {
-        BITMAP* expected = Expected(texts[i], colours[i]);
-        EXPECT_TRUE(Matches(expected, 5, ys[i])) << texts[i];
-        destroy_bitmap(expected);
-    }
+    // A ghost of no drive stands at the start, over grey.
+    CGhostCar ghost(std::make_shared<const Drive>(), "none", 0);
+    const int grey = makecol(100, 100, 100);
+    clear_to_color(g_buffer, grey);
+    ghost.Update();
+    // Half the green block's, half the grey's, each channel rounded down.
+    const int blended = getpixel(g_buffer, 135, 65);
+    EXPECT_EQ(getr(blended), 50);
+    EXPECT_EQ(getg(blended), 177);
+    EXPECT_EQ(getb(blended), 50);
+    const unsigned char* colour = CGhostCar::ColourOf(0);
+    EXPECT_EQ(getpixel(g_buffer, 50, 77), makecol(colour[0], colour[1], colour[2])) << "not the player's red";
+    EXPECT_EQ(CountPixels(g_buffer, grey).count + Find(makecol(colour[0], colour[1], colour[2])).count +
+                  Find(blended).count,
+              kScreenWidth * kScreenHeight - Find(makecol(0, 0, 0)).count)
+        << "grey, the outline and the blended block: no readout, no other colour";
 }
 
 TEST_F(CarDraw, AngleFarOutOfRangeIsClampedAndDrawingGoesOn)

@@ -1,5 +1,5 @@
-// The player's car as built by the game scene: its start state, its polygon, and its
-// release through the actor interface.
+// The player's car as built by the game scene: its start state and its polygon, at rest and
+// turned. (Its release through the actor interface: MemoryTest.)
 
 #include "actors/PlayerCar.h"
 #include "engine/GameScene.h"
@@ -34,7 +34,7 @@ TEST_F(PlayerCar, SceneCreatesOneCarStandingAt100x100AtRest)
         EXPECT_EQ(car.m_transform[i], Matrix4()[i]);
 }
 
-TEST_F(PlayerCar, PolygonIsThePlacedClockwiseRectangle)
+TEST_F(PlayerCar, PolygonIsThePlacedClockwiseRectangleWithItsEdgeLines)
 {
     CPlayerCar& car = StartGameScene();
     const float world[4][2] = {{50, 77}, {150, 77}, {150, 123}, {50, 123}};
@@ -46,19 +46,28 @@ TEST_F(PlayerCar, PolygonIsThePlacedClockwiseRectangle)
         EXPECT_EQ(car.m_edgeA[i], edges[i][0]);
         EXPECT_EQ(car.m_edgeB[i], edges[i][1]);
         EXPECT_EQ(car.m_edgeC[i], edges[i][2]);
+        EXPECT_EQ(car.m_edgeA[i] * 100.0 + car.m_edgeB[i] * 100.0 + car.m_edgeC[i], 2300.0)
+            << "the centre lies on the inner side of every edge, the closing one too";
     }
 }
 
-TEST_F(PlayerCar, DeletingThroughTheActorInterfaceFreesEverything)
+TEST_F(PlayerCar, QuarterTurnPlacesTheRectangleToTheBit)
 {
-    delete static_cast<IActor*>(new CPlayerCar()); // the collision list's own block now exists
-    const int64_t before = LiveAllocations();
-    IActor* actor = new CPlayerCar();
-    const int64_t whileAlive = LiveAllocations();
-    // The car itself and its five vertex and edge lists, at least.
-    EXPECT_GE(whileAlive - before, 6);
-    delete actor;
-    // The collision list keeps its (now null) slot; everything of the car is gone.
-    EXPECT_EQ(LiveAllocations(), before);
-    EXPECT_EQ(g_engine->m_collisions->back(), nullptr);
+    CPlayerCar& car = StartGameScene();
+    car.m_transform = Rotate(Matrix4(), 90.0f);
+    car.UpdateShape();
+    EXPECT_FLOAT_BITS(122.9601821899414f, car.m_worldVertices[0].x);
+    EXPECT_FLOAT_BITS(49.9817008972168f, car.m_worldVertices[0].y);
+    EXPECT_FLOAT_BITS(123.03981018066406f, car.m_worldVertices[1].x);
+    EXPECT_FLOAT_BITS(149.98167419433594f, car.m_worldVertices[1].y);
+    EXPECT_FLOAT_BITS(76.96018981933594f, car.m_worldVertices[3].x);
+    // C as y_j x_i - y_i x_j: exact products, one double difference, one float rounding.
+    const uint32_t edges[4][3] = {{0xc2c7fffc, 0x3da31400, 0x46401024}, {0xbd160000, 0xc237fffe, 0x45d7bd4b},
+                                  {0x42c7fffc, 0xbda31400, 0xc5f06045}, {0x3d160800, 0x4237fffe, 0xc50ffa96}};
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_FLOAT_BITS(FromBits(edges[i][0]), car.m_edgeA[i]) << i;
+        EXPECT_FLOAT_BITS(FromBits(edges[i][1]), car.m_edgeB[i]) << i;
+        EXPECT_FLOAT_BITS(FromBits(edges[i][2]), car.m_edgeC[i]) << i;
+    }
 }

@@ -32,16 +32,17 @@ programs() { # programs NAME... -- ARGUMENT...
 
 # Compares the pictures of a golden drive of $project/tests/golden, every EVERY-th step and
 # the last, drawn by two commands that take car_trace's --frames DIR --every N and the
-# script on standard input.
+# script on standard input: both must end with status 0 and draw the same, at least one.
 check_same_frames() { # check_same_frames NAME EVERY WHAT COMMAND_A COMMAND_B
-    local keys=$project/tests/golden/$1.keys side
+    local keys=$project/tests/golden/$1.keys side statuses=
     for side in a b; do
         mkdir -p "$work/frames-$side"
         (cd "$project" && "$([ $side = a ] && echo "$4" || echo "$5")" "$work/frames-$side" "$2" <"$keys" >/dev/null 2>&1)
-        (cd "$work/frames-$side" && md5sum step-*.bmp) >"$work/frames-$side.md5"
+        statuses="$statuses$?"
+        (cd "$work/frames-$side" && md5sum step-*.bmp 2>/dev/null) >"$work/frames-$side.md5"
     done
-    check "$3's $(wc -l <"$work/frames-b.md5") pictures of $1 are Linux's, pixel for pixel" \
-        cmp -s "$work/frames-a.md5" "$work/frames-b.md5"
+    check "$3's $(wc -l <"$work/frames-a.md5") pictures of $1 are Linux's $(wc -l <"$work/frames-b.md5"), pixel for pixel (statuses $statuses)" \
+        eval '[ "$statuses" = 00 ] && [ -s "$work/frames-b.md5" ] && cmp -s "$work/frames-a.md5" "$work/frames-b.md5"'
     rm -rf "$work/frames-a" "$work/frames-b"
 }
 
@@ -108,9 +109,10 @@ finish() {
 
 # --- Traces and pictures ---
 
-# Checks, for every golden drive (its key script, and its link where one is kept) and the demo drive, that COMMAND (run here, with the script
-# on standard input) prints the trace that Linux's car_trace ($linux, run from $project)
-# prints, byte for byte; with --frame, and saves the same last picture (--frame FILE).
+# Checks, for every golden drive (its key script, and its link where one is kept) and the
+# demo drive, that COMMAND (run here, with the script on standard input) ends with status 0
+# and prints the trace that Linux's car_trace ($linux, run from $project) prints, byte for
+# byte; with --frame, and saves the same last picture (--frame FILE).
 check_same_traces() { # check_same_traces WHAT [--frame] COMMAND...
     local what=$1 frame= keys name
     shift
@@ -120,7 +122,8 @@ check_same_traces() { # check_same_traces WHAT [--frame] COMMAND...
         (cd "$project" && "$linux/car_trace" ${frame:+--frame "$work/linux.bmp"} <"$keys" >"$work/linux.trace" 2>"$work/linux.err")
         run "$@" ${frame:+--frame "$work/other.bmp"} <"$keys"
         check "$what on $name: status $status, the trace of Linux byte for byte${frame:+ and its last picture} $(head -c 200 "$work/err")" \
-            eval 'cmp -s "$work/out" "$work/linux.trace" && { [ -z "$frame" ] || same_pixels "$work/other.bmp" "$work/linux.bmp"; }'
+            eval '[ "$status" = 0 ] && [ -s "$work/out" ] && cmp -s "$work/out" "$work/linux.trace" &&
+                  { [ -z "$frame" ] || same_pixels "$work/other.bmp" "$work/linux.bmp"; }'
     done
 }
 

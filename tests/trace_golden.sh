@@ -82,6 +82,19 @@ check "one hash changed: status 3 (got $status)" [ $status = 3 ]
 check "the one line names the script line, the step and both hashes: $(cat "$work/err")" \
     grep -qx "car_trace: line 301, step 299: the script holds state hash 0123456789abcdef, this build reached [0-9a-f]\{16\}" "$work/err"
 
+# Ghosts: the hashed drive raced beside the golden one checks every one of its state hashes
+# (it stands step for step where car_trace put its drive) and leaves the player's trace as it
+# is; with a hash changed, that ghost parts there, named, and the race goes on.
+run "$trace" --ghost "$work/hashed.keys" --ghost "$here/golden/slide_right.keys" <"$here/golden/mixed_drive.keys"
+check "two ghosts beside mixed_drive, one with a hash a step: status 0, the golden trace byte for byte (status $status) $(cat "$work/err")" \
+    eval '[ $status = 0 ] && cmp -s "$work/out" "$here/golden/mixed_drive.out"'
+run "$trace" --ghost "$work/wrong.keys" <"$here/golden/mixed_drive.keys"
+check "a ghost with a hash changed parts at that step, named, and the race goes on: status $status, $(cat "$work/err")" \
+    eval '[ $status = 3 ] && cmp -s "$work/out" "$here/golden/mixed_drive.out" &&
+          grep -qx "car_trace: ghost 1 (.*wrong.keys) parted: line 301, step 299: the script holds state hash 0123456789abcdef, this build reached [0-9a-f]\{16\}" "$work/err"'
+run "$trace" $(printf -- '--ghost %s ' "$here"/golden/{up48,down20,stops,drift90,slide_left}.keys) </dev/null
+check "a fifth ghost is refused: status $status, $(cat "$work/err")" [ $status = 2 ]
+
 # Counters set at the ends of their range: the step stops there (no overflow), in both builds.
 counter_at_end() { # counter_at_end NAME COLUMN WANT < input
     local got

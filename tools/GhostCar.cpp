@@ -18,7 +18,13 @@ namespace
 constexpr unsigned char kColours[CGhostCar::kMostGhosts][3] = {
     {0, 200, 255}, {255, 150, 0}, {110, 255, 90}, {230, 90, 255}};
 
-constexpr int kSeeThrough = 128; ///< the sprite's share of a blended pixel, of 255
+/// A pixel of the ghost's sprite `x` over the pixel `y` under it: each channel the mean of
+/// the two, rounded down. Channel by channel, so that the picture is the same whichever way
+/// round a platform keeps red and blue (the library's own blender mixes them in one word).
+unsigned long HalfAndHalf(unsigned long x, unsigned long y, unsigned long)
+{
+    return ((x & 0xfefefe) >> 1) + ((y & 0xfefefe) >> 1) + (x & y & 0x010101);
+}
 
 } // namespace
 
@@ -45,14 +51,14 @@ void CGhostCar::Update()
 
 void CGhostCar::Draw()
 {
-    set_trans_blender(0, 0, 0, kSeeThrough);
-    const unsigned char* c = Colour();
+    set_blender_mode(HalfAndHalf, HalfAndHalf, HalfAndHalf, 0, 0, 0, 0);
+    const unsigned char* c = ColourOf(m_number);
     DrawCar(rotate_sprite_trans, makecol(c[0], c[1], c[2]));
 }
 
-const unsigned char* CGhostCar::Colour() const
+const unsigned char* CGhostCar::ColourOf(int number)
 {
-    return kColours[m_number];
+    return kColours[number];
 }
 
 std::vector<CGhostCar*> CGhostCar::InRace()

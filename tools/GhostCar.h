@@ -24,12 +24,12 @@ public:
     /// The next step of its drive, if there is one, then its picture.
     void Update() override;
 
-    /// The sprite at the body angle, blended half and half with what lies under it, and the
-    /// outline in the ghost's colour; no readout.
+    /// The sprite at the body angle, each pixel half its own and half what lies under it,
+    /// and the outline in the ghost's colour; no readout.
     void Draw() override;
 
-    /// Its colour's red, green and blue, 0 to 255.
-    const unsigned char* Colour() const;
+    /// The colour of the `number`th ghost of a race: red, green and blue, 0 to 255.
+    static const unsigned char* ColourOf(int number);
 
     const std::string& Name() const { return m_name; }
     const CReplay& Replay() const { return m_replay; }

@@ -4,12 +4,15 @@
 // canvas at one instant), link.txt (the drive shared as a link), linked.txt (the game's
 // state once the link played in a new page), back.txt (then paused and a step back),
 // ended.txt (the status after Escape there), again.bmp and again.txt (replay keys after the
-// end, then Drive again and Up), tampered.txt (what the link of a dropped script with one
-// key changed said), altered.txt (a link with a character changed), bad.txt (what the page
-// said of a bad script dropped on it). In Chromium also: rates.txt, blur.keys with
-// blur.txt, screens.txt, touch.txt, gamepad.txt, longest.txt (the longest link's characters
-// and steps, the page's memory), installability.txt and offline.txt (after a reload with the
-// web server gone).
+// end, then Drive again and Up), race.keys with race.bmp and race.txt (Race, found by its
+// name, against the link's drive: the player's recording, the canvas, the ghost's state and
+// the marks over the canvas), tampered.txt (where a dropped script with one key changed
+// parted from its drive, watched and raced as a ghost), altered.txt (a link with a character changed), bad.txt (a bad script
+// dropped), longest.txt (a link as long as a browser opens, opened by its address: its
+// characters and steps; the share of a longer drive; in Chromium the page's memory and a
+// longer link refused). In Chromium also: rates.txt, blur.keys with blur.txt, screens.txt,
+// touch.txt, gamepad.txt, installability.txt and offline.txt (after a reload with the web
+// server gone).
 //
 //   node page_probe.js ENGINE URL OUT_FOLDER [SERVER_PID]    (ENGINE: chromium, firefox or
 //                    webkit; exit status 1 if the page fails; Chromium ends the server)
@@ -17,11 +20,15 @@
 'use strict';
 const fs = require('fs');
 const path = require('path');
-const { snapshot } = require('./devtools.js');
-const { launch, sleep } = require('./browsers.js');
+const { launch, sleep, snapshot } = require('./browsers.js');
 
 const [engine, url, out, serverPid] = process.argv.slice(2);
 const kSteps = '(() => { try { return Module._racer_steps(); } catch (e) { return 0; } })()';
+const kState = '(() => { try { Module._racer_state(); return Module.state; } catch (e) { return {}; } })()';
+const kStatus = 'document.getElementById("status").textContent';
+const kDrive = 'Module.UTF8ToString(Module._racer_drive())';
+const kShare = "Module.ccall('racer_share', 'string', ['string'], [location.href.split('#')[0]])";
+const kLongestLink = 1048572; // tools/DriveLink.h
 
 /// Each run of steps with the same keys in the page's drive, from step `from` on, once.
 function keyRuns(drive, from) {
@@ -29,13 +36,17 @@ function keyRuns(drive, from) {
     .slice(from).map((line) => line.split(' ')[0]);
   return words.filter((word, i) => word !== words[i - 1]).join(' ');
 }
-const driveText = 'Module.UTF8ToString(Module._racer_drive())';
-const kState = 'JSON.parse(Module.UTF8ToString(Module._racer_state()))';
-const kStatus = 'document.getElementById("status").textContent';
 
 /// Presses and lets go of each key in `codes` on `page`.
 async function tap(page, codes) {
   for (const code of codes) for (const type of ['keyDown', 'keyUp']) await page.key(type, code);
+}
+
+/// Holds the keys `codes` on `page` for `ms`.
+async function holdFor(page, codes, ms) {
+  for (const code of codes) await page.key('keyDown', code);
+  await sleep(ms);
+  for (const code of codes) await page.key('keyUp', code);
 }
 
 /// Waits up to `seconds` for `expression` to be true on the page.
@@ -43,12 +54,18 @@ async function until(page, expression, seconds) {
   for (let i = 0; i < seconds * 10 && !(await page.evaluate(expression)); i++) await sleep(100);
 }
 
+/// Drops a file called `name` on the page, holding what the page's expression `text` gives.
+const drop = (page, name, text) => page.evaluate(`(() => { const t = new DataTransfer();
+  t.items.add(new File([${text}], ${JSON.stringify(name)}));
+  document.dispatchEvent(new DragEvent('drop', { dataTransfer: t, cancelable: true })); return 0; })()`);
+
 /// Where the canvas lies on a `width` x `height` screen, and whether anything hides it.
 async function screenReport(page, width, height, phone) {
-  await page.emulate(width, height, phone);
+  await page.cdp.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: phone ? 3 : 1, mobile: phone });
+  await page.cdp.send('Emulation.setTouchEmulationEnabled', { enabled: phone, maxTouchPoints: 5 });
   if (phone) { // a touch shows the pads
-    await page.touch('touchStart', [{ x: width / 2, y: height / 2, id: 1 }]);
-    await page.touch('touchEnd', []);
+    await page.cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x: width / 2, y: height / 2, id: 1 }] });
+    await page.cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
   }
   await sleep(300);
   return page.evaluate(`(() => {
@@ -72,128 +89,151 @@ async function screenReport(page, width, height, phone) {
 /// loses the focus, a laptop's and a phone's screens, a drive on the touch pads and one on a
 /// stubbed gamepad with the keyboard joining in.
 async function phoneAndFocus(browser, page, write) {
-    // The page's own count of steps over 10 s of its own clock, up to three times.
-    const rates = [];
-    for (let attempt = 0; attempt < 3; attempt++) {
-      const rate = await page.evaluate(`new Promise((done) => {
-        const s0 = Module._racer_steps(), t0 = performance.now();
-        setTimeout(() => done((Module._racer_steps() - s0) / ((performance.now() - t0) / 1000)), 10000);
-      })`);
-      rates.push(rate);
-      if (Math.abs(rate - 60) <= 2) break;
-    }
-    write('rates.txt', rates.map((r) => r.toFixed(2)).join('\n'));
+  // The page's own count of steps over 10 s of its own clock, up to three times.
+  const rates = [];
+  for (let attempt = 0; attempt < 3; attempt++) {
+    const rate = await page.evaluate(`new Promise((done) => {
+      const s0 = Module._racer_steps(), t0 = performance.now();
+      setTimeout(() => done((Module._racer_steps() - s0) / ((performance.now() - t0) / 1000)), 10000);
+    })`);
+    rates.push(rate);
+    if (Math.abs(rate - 60) <= 2) break;
+  }
+  write('rates.txt', rates.map((r) => r.toFixed(2)).join('\n'));
 
-    // Up held while the page loses the focus to another tab: it must let go.
-    await page.key('keyDown', 'ArrowUp');
-    await sleep(500);
-    const blurredAt = await page.evaluate(kSteps);
-    const other = await browser.devtools.send('Target.createTarget', { url: 'about:blank' });
-    await browser.devtools.send('Target.activateTarget', { targetId: other.targetId });
-    await sleep(800);
-    await browser.devtools.send('Target.activateTarget', { targetId: page.targetId });
-    await sleep(1500); // the hidden time is dropped, not caught up
-    write('blur.txt', blurredAt);
-    write('blur.keys', await page.evaluate(driveText));
-    await browser.devtools.send('Target.closeTarget', { targetId: other.targetId });
-    await page.key('keyUp', 'ArrowUp');
+  // Up held while the page loses the focus to another tab: it must let go.
+  await page.key('keyDown', 'ArrowUp');
+  await sleep(500);
+  const blurredAt = await page.evaluate(kSteps);
+  const other = await browser.puppeteer.newPage();
+  await other.bringToFront();
+  await sleep(800);
+  await page.puppeteer.bringToFront();
+  await sleep(1500); // the hidden time is dropped, not caught up
+  write('blur.txt', blurredAt);
+  write('blur.keys', await page.evaluate(kDrive));
+  await other.close();
+  await page.key('keyUp', 'ArrowUp');
 
-    // A laptop's screen, then a phone's both ways; the touch drive on the last.
-    const screens = [];
-    for (const [w, h, phone] of [[1366, 657, false], [390, 844, true], [844, 390, true]])
-      screens.push(await screenReport(page, w, h, phone));
-    write('screens.txt', screens.join('\n'));
+  // A laptop's screen, then a phone's both ways; the touch drive on the last.
+  const screens = [];
+  for (const [w, h, phone] of [[1366, 657, false], [390, 844, true], [844, 390, true]])
+    screens.push(await screenReport(page, w, h, phone));
+  write('screens.txt', screens.join('\n'));
 
-    const pad = await page.pads();
-    const at = (name, id) => ({ x: pad[name].x, y: pad[name].y, id });
-    let from = await page.evaluate(kSteps);
-    const canvas = await page.evaluate(`(() => { const r = document.getElementById('screen').getBoundingClientRect();
-      return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; })()`);
-    await page.touch('touchStart', [{ ...canvas, id: 9 }]); // a swipe on the canvas
-    await page.touch('touchMove', [{ x: canvas.x, y: canvas.y - 150, id: 9 }]);
-    await page.touch('touchEnd', []);
-    await page.touch('touchStart', [at('accelerate', 1), at('steer right', 2)]);
-    await sleep(600);
-    await page.touch('touchStart', [at('accelerate', 1), at('steer right', 2), at('handbrake', 3)]);
-    await sleep(400);
-    await page.touch('touchEnd', [at('handbrake', 3)]);
-    await sleep(400);
-    await page.touch('touchMove', [at('accelerate', 1), at('steer left', 2)]);
-    await sleep(400);
-    await page.touch('touchEnd', []);
-    await sleep(300);
-    write('touch.txt', `${keyRuns(await page.evaluate(driveText), from)} scrolled=${await page.evaluate('scrollY')}`);
+  const pad = await page.evaluate(`Object.fromEntries([...document.querySelectorAll('.pads button')].map((b) => {
+    const r = b.getBoundingClientRect();
+    return [b.getAttribute('aria-label'), { x: r.x + r.width / 2, y: r.y + r.height / 2 }];
+  }))`);
+  const at = (name, id) => ({ x: pad[name].x, y: pad[name].y, id });
+  const touch = (type, touchPoints) => page.cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+  let from = await page.evaluate(kSteps);
+  const canvas = await page.evaluate(`(() => { const r = document.getElementById('screen').getBoundingClientRect();
+    return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; })()`);
+  await touch('touchStart', [{ ...canvas, id: 9 }]); // a swipe on the canvas
+  await touch('touchMove', [{ x: canvas.x, y: canvas.y - 150, id: 9 }]);
+  await touch('touchEnd', []);
+  await touch('touchStart', [at('accelerate', 1), at('steer right', 2)]);
+  await sleep(600);
+  await touch('touchStart', [at('accelerate', 1), at('steer right', 2), at('handbrake', 3)]);
+  await sleep(400);
+  await touch('touchEnd', [at('handbrake', 3)]);
+  await sleep(400);
+  await touch('touchMove', [at('accelerate', 1), at('steer left', 2)]);
+  await sleep(400);
+  await touch('touchEnd', []);
+  await sleep(300);
+  write('touch.txt', `${keyRuns(await page.evaluate(kDrive), from)} scrolled=${await page.evaluate('scrollY')}`);
 
-    // A gamepad: stick and right trigger, then X; the keyboard's Up joins in before the
-    // trigger lets go, so Up stays held.
-    from = await page.evaluate(kSteps);
-    await page.evaluate(`(() => {
-      window.stubPad = { connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
-        buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
-      navigator.getGamepads = () => [window.stubPad];
-    })()`);
-    const setPad = (change) => page.evaluate(`(() => { const p = window.stubPad; ${change} })()`);
-    await setPad('p.axes[0] = 0.8; p.buttons[7] = { pressed: true, value: 1 };');
-    await sleep(500);
-    await setPad('p.buttons[2] = { pressed: true, value: 1 };');
-    await sleep(400);
-    await page.key('keyDown', 'ArrowUp');
-    await setPad('p.buttons[7] = { pressed: false, value: 0 };');
-    await sleep(400);
-    await setPad('p.axes[0] = 0; p.buttons[2] = { pressed: false, value: 0 };');
-    await sleep(400);
-    await page.key('keyUp', 'ArrowUp');
-    await sleep(300);
-    write('gamepad.txt', keyRuns(await page.evaluate(driveText), from).replace(/^\. /, ''));
-
+  // A gamepad: stick and right trigger, then X; the keyboard's Up joins in before the
+  // trigger lets go, so Up stays held.
+  from = await page.evaluate(kSteps);
+  await page.evaluate(`(() => {
+    window.stubPad = { connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
+      buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
+    navigator.getGamepads = () => [window.stubPad];
+  })()`);
+  const setPad = (change) => page.evaluate(`(() => { const p = window.stubPad; ${change} })()`);
+  await setPad('p.axes[0] = 0.8; p.buttons[7] = { pressed: true, value: 1 };');
+  await sleep(500);
+  await setPad('p.buttons[2] = { pressed: true, value: 1 };');
+  await sleep(400);
+  await page.key('keyDown', 'ArrowUp');
+  await setPad('p.buttons[7] = { pressed: false, value: 0 };');
+  await sleep(400);
+  await setPad('p.axes[0] = 0; p.buttons[2] = { pressed: false, value: 0 };');
+  await sleep(400);
+  await page.key('keyUp', 'ArrowUp');
+  await sleep(300);
+  write('gamepad.txt', keyRuns(await page.evaluate(kDrive), from).replace(/^\. /, ''));
 }
 
-/// Chromium alone: the longest link there can be (an hour, every settable field set before
-/// each step, a run and a state hash each), shared by the page from a script dropped on it,
-/// opened in a new page; what the link held and the page's memory then.
-async function longestLink(browser, page, address, write) {
-  await page.evaluate(`(() => {
-    const set = '= speed 1 direction 2 angle 3 angleGap 4 x 5 y 6 leftTurn 7 rightTurn 8', lines = ['# racer key script 2'];
-    for (let i = 0; i < 216000; i++) lines.push(set, (i % 2 ? 'U' : 'L') + ' 0123456789abcdef');
-    const t = new DataTransfer();
-    t.items.add(new File([[...lines, set].join('\\n')], 'longest.keys'));
-    document.dispatchEvent(new DragEvent('drop', { dataTransfer: t, cancelable: true })); return 0; })()`);
-  await until(page, `${kState}.name === 'longest.keys'`, 60);
-  const link = await page.evaluate('Module.UTF8ToString(Module._racer_share())');
-  const opened = await browser.open(address);
-  await until(opened, kSteps, 10);
-  await opened.evaluate(`(location.hash = ${JSON.stringify(`#${link}`)}, 0)`);
+/// A key script whose link, from a page at `address`, is `longest` characters long, as long
+/// as a browser opens (or a character short, where base64 cannot end there), and `more` set
+/// lines longer: an hour of steps, a run each, and set lines of one field before as many of
+/// them as it takes. Run in the page.
+function longestScript(address, more, longest) {
+  const digits = longest - address.length - 1 - 'drive=2.'.length;
+  const usable = digits - (digits % 4 === 1 ? 1 : 0);
+  const bytes = Math.floor(usable / 4) * 3 + [0, 0, 1, 2][usable % 4];
+  let steps = 216000;
+  while ((bytes - 10 - 2 * steps) % 7 !== 0) steps--; // count 3, size 3, check 4; a run 2, a set line 7
+  const sets = (bytes - 10 - 2 * steps) / 7 + more;
+  const lines = ['# racer key script 2'];
+  for (let i = 0; i < steps; i++) lines.push(...(i < sets ? ['= x 5'] : []), i % 2 ? 'U' : 'L');
+  return { text: lines.join('\n'), steps };
+}
+
+/// A link as long as a browser opens: shared by the page from a script dropped on it, then
+/// opened by its address in a new page; a drive a set line longer, shared, says so. In
+/// Chromium also the page's memory then, and a longer link refused by the page.
+async function longestLink(browser, page, write) {
+  const address = url.split('#')[0];
+  const shared = [];
+  for (const more of [0, 1]) {
+    const script = `(${longestScript})(${JSON.stringify(address)}, ${more}, ${kLongestLink})`;
+    await drop(page, `longest${more}.keys`, `${script}.text`);
+    await until(page, `${kState}.name === 'longest${more}.keys'`, 60);
+    shared.push([await page.evaluate(kShare), await page.evaluate(`${script}.steps`)]);
+  }
+  const [[link, steps], [longer]] = shared;
+  const opened = await browser.open(link);
   await until(opened, `${kState}.steps > 0`, 60);
-  write('longest.txt', `${link.length} ${JSON.parse(await opened.evaluate('Module.UTF8ToString(Module._racer_state())')).steps}` +
-    ` ${await opened.evaluate('Module.HEAPU8.length')}`);
+  const state = await opened.evaluate(kState);
+  const memory = engine === 'chromium' ? await opened.evaluate('Module.HEAPU8.length') : 0;
+  let refused = '';
+  if (engine === 'chromium') {
+    await opened.evaluate(`(location.hash = '#drive=2.' + 'A'.repeat(${kLongestLink}), 0)`);
+    await until(opened, `${kStatus}.startsWith('the link is')`, 10);
+    refused = await opened.evaluate(kStatus);
+  }
+  write('longest.txt', `${link.length} ${state.steps} ${steps} ${memory} ${state.name}\n${longer}\n${refused}`);
   await opened.close();
 }
 
 /// Chromium alone, last: installability and a reload offline.
-async function lastInChromium(browser, page, write) {
-  await browser.devtools.send('Target.activateTarget', { targetId: page.targetId }); // after the link's pages
+async function lastInChromium(page, write) {
+  await page.puppeteer.bringToFront(); // after the link's pages
   await sleep(300);
-    const { installabilityErrors } = await page.send('Page.getInstallabilityErrors');
-    write('installability.txt', JSON.stringify(installabilityErrors));
+  const { installabilityErrors } = await page.cdp.send('Page.getInstallabilityErrors');
+  write('installability.txt', JSON.stringify(installabilityErrors));
 
-    // Offline: once the worker is active, the server goes and the page reloads.
-    await page.evaluate(`Promise.race([navigator.serviceWorker.ready,
-      new Promise((ready) => setTimeout(ready, 10000))])`);
-    process.kill(Number(serverPid));
-    await sleep(300);
-    await page.send('Page.reload');
-    await sleep(500);
-    await until(page, kSteps, 10);
-    await page.key('keyDown', 'ArrowUp');
-    await sleep(700);
-    await page.key('keyUp', 'ArrowUp');
-    try {
-      const offline = await page.evaluate(`(${keyRuns})(${driveText}, 0)`);
-      write('offline.txt', `${await page.evaluate(kSteps)} steps, keys ${offline},` +
-        ` worker=${await page.evaluate('!!navigator.serviceWorker.controller')}`);
-    } catch (e) {
-      write('offline.txt', 'no game on the page');
-    }
+  // Offline: once the worker is active, the server goes and the page reloads.
+  await page.evaluate(`Promise.race([navigator.serviceWorker.ready,
+    new Promise((ready) => setTimeout(ready, 10000))])`);
+  process.kill(Number(serverPid));
+  await sleep(300);
+  await page.cdp.send('Page.reload');
+  await sleep(500);
+  await until(page, kSteps, 10);
+  await holdFor(page, ['ArrowUp'], 700);
+  try {
+    const offline = await page.evaluate(`(${keyRuns})(${kDrive}, 0)`);
+    write('offline.txt', `${await page.evaluate(kSteps)} steps, keys ${offline},` +
+      ` worker=${await page.evaluate('!!navigator.serviceWorker.controller')}`);
+  } catch (e) {
+    write('offline.txt', 'no game on the page');
+  }
 }
 
 async function main() {
@@ -201,8 +241,7 @@ async function main() {
   const file = (name) => path.join(out, name);
   const write = (name, text) => fs.writeFileSync(file(name), `${text}\n`);
   const ready = (page) => until(page, kSteps, 10);
-  // Parsed here, as the game wrote it: engines give an object's keys back in their own order.
-  const state = async (page) => JSON.parse(await page.evaluate('Module.UTF8ToString(Module._racer_state())'));
+  const state = (page) => page.evaluate(kState);
   /// Waits up to 60 s for a watched drive to reach its end, and gives the game's state then.
   const played = async (page) => {
     await until(page, `${kState}.atEnd`, 60);
@@ -216,10 +255,7 @@ async function main() {
 
     await sleep(500);
     await snapshot(page, file('rest.bmp'));
-
-    await page.key('keyDown', 'ArrowUp');
-    await sleep(1000);
-    await page.key('keyUp', 'ArrowUp');
+    await holdFor(page, ['ArrowUp'], 1000);
     await snapshot(page, file('up.bmp'));
 
     // A drive with turns, a slide and the handbrake.
@@ -227,13 +263,9 @@ async function main() {
     await sleep(700);
     await page.key('keyDown', 'ArrowRight');
     await sleep(900);
-    await page.key('keyDown', 'Space');
-    await sleep(400);
-    await page.key('keyUp', 'Space');
+    await holdFor(page, ['Space'], 400);
     await page.key('keyUp', 'ArrowRight');
-    await page.key('keyDown', 'ArrowLeft');
-    await sleep(600);
-    await page.key('keyUp', 'ArrowLeft');
+    await holdFor(page, ['ArrowLeft'], 600);
     await page.key('keyUp', 'ArrowUp');
     await sleep(300);
 
@@ -242,13 +274,14 @@ async function main() {
     // The whole drive: recording and picture at one instant; then as a link.
     const drive = await snapshot(page, file('drive.bmp'));
     fs.writeFileSync(file('drive.keys'), drive.drive);
-    const link = drive.link;
+    const { link } = drive;
     write('link.txt', link);
 
     // The link in a new page plays the drive, and is car_play's to study.
     const linked = await browser.open(link);
     await ready(linked);
-    write('linked.txt', JSON.stringify(await played(linked)));
+    const linkedState = await played(linked);
+    write('linked.txt', `atEnd=${linkedState.atEnd} divergence=${linkedState.divergence} hash=${linkedState.hash}`);
     await tap(linked, ['KeyP', 'KeyB']); // car_play's keys: pause, one step back
     await until(linked, `(({ paused, step, steps }) => paused && step === steps - 1)(${kState})`, 5);
     const back = await state(linked);
@@ -257,9 +290,7 @@ async function main() {
     // Escape ends the watch, and the page says so; a replay's key after it reaches nothing;
     // Drive again drives, from rest.
     await linked.evaluate("(window.failed = [], addEventListener('error', (e) => failed.push(e.message)), 0)");
-    await linked.key('keyDown', 'Escape');
-    await sleep(100); // held as a player holds it: the game reads the keys once a frame
-    await linked.key('keyUp', 'Escape');
+    await holdFor(linked, ['Escape'], 100); // held as a player holds it: the game reads the keys once a frame
     await until(linked, `${kStatus}.includes('ended')`, 5);
     write('ended.txt', await linked.evaluate(kStatus));
     await tap(linked, ['KeyP', 'KeyN', 'KeyB', 'Home', 'Equal', 'Minus']);
@@ -273,27 +304,37 @@ async function main() {
     await linked.key('keyUp', 'ArrowUp');
     write('again.txt', `ended=${ended.ended} watching=${ended.watching} errors=${await linked.evaluate('failed.join("; ") || 0')}` +
       ` moved=${(await state(linked)).hash !== atRest}`);
+
+    // Race, found by its name, against the link's drive, kept as a ghost: two seconds of Up
+    // take the player's car off the canvas, which a mark at its edge shows.
+    await linked.click('Race');
+    await until(linked, `${kState}.racing`, 5);
+    await holdFor(linked, ['ArrowUp'], 2000);
+    const race = await snapshot(linked, file('race.bmp'));
+    fs.writeFileSync(file('race.keys'), race.drive);
+    const marked = await linked.evaluate(`(() => { const m = document.getElementById('marks');
+      const p = m.getContext('2d').getImageData(0, 0, m.width, m.height).data;
+      let red = 0; for (let i = 0; i < p.length; i += 4) red += p[i] > 200 && p[i + 1] < 50 && p[i + 3] > 200;
+      return red; })()`);
+    const ghost = race.state.ghosts[0] || {};
+    write('race.txt', `racing=${race.state.racing} ghosts=${race.state.ghosts.length} ${ghost.name} parted=${ghost.parted || 'no'}` +
+      ` car=${Math.round(race.state.car.x)},${Math.round(race.state.car.y)} marked=${marked}`);
     await linked.close();
 
     // A script with one key of its first step changed, dropped on the page (its name holds
-    // a quote and a control character) and shared: its link plays, and the replay parts
-    // from it where the key was, naming the step.
-    const drop = (where, name, text) => where.evaluate(`(() => { const t = new DataTransfer();
-      t.items.add(new File([${JSON.stringify(text)}], ${JSON.stringify(name)}));
-      document.dispatchEvent(new DragEvent('drop', { dataTransfer: t, cancelable: true })); return 0; })()`);
+    // a quote and a control character), is kept as a ghost: raced, it parts from its drive
+    // where the key was, naming the step.
     const lines = drive.drive.split('\n');
     const first = lines.findIndex((line) => /^[UDLRS.]+ /.test(line));
     lines[first] = lines[first].replace(/^\S+/, (keys) => (keys.includes('U') ? keys.replace('U', '') || '.' : `U${keys.replace('.', '')}`));
-    const name = 'tampered "\u0001".keys'; // a state that holds it is JSON all the same
-    await drop(page, name, lines.join('\n'));
+    const name = 'tampered "\u0001".keys'; // a state that holds it is a state all the same
+    await drop(page, name, JSON.stringify(lines.join('\n')));
     await until(page, `${kState}.name === ${JSON.stringify(name)}`, 10);
-    const tamperedLink = `${link.split('#')[0]}#${await page.evaluate('Module.UTF8ToString(Module._racer_share())')}`;
-    const tampered = await browser.open(tamperedLink);
-    await ready(tampered);
-    await played(tampered);
-    await until(tampered, `${kStatus}.startsWith('line')`, 5);
-    write('tampered.txt', await tampered.evaluate(kStatus));
-    await tampered.close();
+    await until(page, `${kStatus}.startsWith('line')`, 5);
+    const watched = await page.evaluate(kStatus);
+    await page.click('Race');
+    await until(page, `${kState}.ghosts.some((g) => g.parted)`, 10);
+    write('tampered.txt', `${watched}\n${(await state(page)).ghosts.find((g) => g.name === name)?.parted}`);
 
     // A link with a character changed is refused as altered, and the page drives on.
     const at = link.length - 20;
@@ -305,14 +346,12 @@ async function main() {
     await altered.close();
 
     // A bad script, dropped, is refused whole, with its line and why.
-    await drop(page, 'bad.keys', 'U\nU\nUQ\n');
+    await drop(page, 'bad.keys', JSON.stringify('U\nU\nUQ\n'));
     await until(page, `${kStatus}.startsWith('bad.keys')`, 10);
     write('bad.txt', await page.evaluate(kStatus));
 
-    if (engine === 'chromium') {
-      await longestLink(browser, page, url, write);
-      await lastInChromium(browser, page, write);
-    }
+    await longestLink(browser, page, write);
+    if (engine === 'chromium') await lastInChromium(page, write);
   } finally {
     await browser.close();
   }
