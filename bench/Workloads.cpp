@@ -4,7 +4,14 @@
 #include "app/DrivingKeys.h"
 #include "app/FrameLoop.h"
 #include "app/GameStep.h"
+#include "engine/GameScene.h"
 #include "shared/Globals.h"
+#include "tools/GhostCar.h"
+
+namespace
+{
+std::vector<CGhostCar*> s_ghosts; ///< of the race StartFourGhosts began
+} // namespace
 
 uint8_t WorkloadKeys(int i)
 {
@@ -35,4 +42,27 @@ void FrameStep(CPlayerCar& car, CGameStep& step, int i)
     g_ticks.store(1);
     RunOwedSteps(step);
     KeepCarInView(car);
+}
+
+CPlayerCar& StartFourGhosts(int steps)
+{
+    Ghosts ghosts;
+    for (int g = 0; g < CGhostCar::kMostGhosts; ++g)
+    {
+        auto drive = std::make_shared<Drive>();
+        for (int i = 0; i < steps; ++i)
+            AddStep(*drive, WorkloadKeys(i + 250 * (g + 1)));
+        ghosts.drives.push_back(drive);
+        ghosts.names.push_back("ghost " + std::to_string(g + 1));
+    }
+    StartRace(ghosts);
+    s_ghosts = CGhostCar::InRace();
+    return *CGameScene::PlayerCar();
+}
+
+void RaceStep(CPlayerCar& car, CGameStep& step, int i)
+{
+    FrameStep(car, step, i);
+    for (CGhostCar* ghost : s_ghosts)
+        KeepCarInView(*ghost);
 }

@@ -19,3 +19,10 @@ void CarStep(CPlayerCar& car, int i);
 
 /// Step `i` of the fixed drive: a whole frame step of the loop, owed and run.
 void FrameStep(CPlayerCar& car, CGameStep& step, int i);
+
+/// Begins the game's scene again as a race against four ghosts, each driving the fixed drive
+/// from a phase of its own for `steps` steps; gives the player's new car.
+CPlayerCar& StartFourGhosts(int steps);
+
+/// Step `i` of the race: a whole frame step, the ghosts kept in view too.
+void RaceStep(CPlayerCar& car, CGameStep& step, int i);

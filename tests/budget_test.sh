@@ -14,7 +14,7 @@ mode=${3:-}
 source "$(dirname "$0")/harness.sh"
 declare -A counts
 
-for name in car_step frame_step memcpy_frame; do
+for name in car_step frame_step race_step memcpy_frame; do
     valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$work/$name.out" \
         "$workload" "$name" >"$work/$name.stdout" 2>"$work/$name.log" ||
         { echo "FAIL $name: the workload did not run"; cat "$work/$name.log"; exit 1; }
@@ -30,14 +30,14 @@ if [ "$mode" = --write ]; then
         echo "# tests/budget_test.sh fails a count more than 10 % over its budget, and asks for a"
         echo "# lower budget when one is more than 10 % under. Regenerate from the project folder:"
         echo "#   tests/budget_test.sh build/tests/racer_workload tests/instruments/budget.txt --write"
-        for name in car_step frame_step memcpy_frame; do echo "$name ${counts[$name]}"; done
+        for name in car_step frame_step race_step memcpy_frame; do echo "$name ${counts[$name]}"; done
     } >"$budget"
     cat "$budget"
     exit 0
 fi
 
 within() { [ $(($1 * 10)) -le $(($2 * 11)) ]; } # within GOT LIMIT: at most 10 % over
-for name in car_step frame_step memcpy_frame; do
+for name in car_step frame_step race_step memcpy_frame; do
     limit=$(awk -v n="$name" '$1 == n {print $2}' "$budget")
     got=${counts[$name]:-}
     check "$name has a budget in $budget" [ -n "$limit" ] || continue

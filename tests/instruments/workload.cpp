@@ -2,12 +2,12 @@
 // run to run for the same binary, whatever else the machine does. Only the workload itself
 // is counted (callgrind's collection is switched on around it). Run from the repository root.
 //
-//   valgrind --tool=callgrind --collect-atstart=no racer_workload car_step|frame_step|memcpy_frame
+//   valgrind --tool=callgrind --collect-atstart=no racer_workload car_step|frame_step|race_step|memcpy_frame
 //
 // car_step: 1,000 car steps (Update with its Draw) of a fixed drive; frame_step: 1,000
-// whole frame steps of the loop to a memory screen; memcpy_frame: one memcpy of an
-// 840 x 640 x 4-byte frame. Prints the number of steps counted. Exit status 2 for an
-// unknown workload, 1 if the game cannot start headless.
+// whole frame steps of the loop to a memory screen; race_step: the same racing four ghosts;
+// memcpy_frame: one memcpy of an 840 x 640 x 4-byte frame. Prints the number of steps
+// counted. Exit status 2 for an unknown workload, 1 if the game cannot start headless.
 
 #include <allegro.h>
 #include <valgrind/callgrind.h>
@@ -32,9 +32,9 @@ constexpr int kSteps = 1000;
 int main(int argc, char* argv[])
 {
     const std::string workload = argc == 2 ? argv[1] : "";
-    if (workload != "car_step" && workload != "frame_step" && workload != "memcpy_frame")
+    if (workload != "car_step" && workload != "frame_step" && workload != "race_step" && workload != "memcpy_frame")
     {
-        std::fprintf(stderr, "usage: racer_workload car_step|frame_step|memcpy_frame\n");
+        std::fprintf(stderr, "usage: racer_workload car_step|frame_step|race_step|memcpy_frame\n");
         return 2;
     }
     if (!StartGame("racer_workload", StartMode::kHeadlessScreen))
@@ -50,12 +50,13 @@ int main(int argc, char* argv[])
             CarStep(car, i);
         CALLGRIND_TOGGLE_COLLECT;
     }
-    else if (workload == "frame_step")
+    else if (workload == "frame_step" || workload == "race_step")
     {
+        CPlayerCar& racer = workload == "race_step" ? StartFourGhosts(kSteps) : car;
         CGameStep step;
         CALLGRIND_TOGGLE_COLLECT;
         for (int i = 0; i < kSteps; ++i)
-            FrameStep(car, step, i);
+            (workload == "race_step" ? RaceStep : FrameStep)(racer, step, i);
         CALLGRIND_TOGGLE_COLLECT;
     }
     else
