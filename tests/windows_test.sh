@@ -89,10 +89,26 @@ wine car_play.exe --speed 4 --exit "https://example.org/racer/#$(cat "$project/t
 status=$?
 check "car_play.exe plays a link as its argument, every state hash the same (status $status) $(tr -d '\r' <"$work/err")" [ $status = 0 ]
 
-# --- The pictures, high: every step of a slide, every second step of a long drive. ---
-windows_frames() { (cd "$game" && high '.\car_trace.exe' --frames "$(winepath -w "$1")" --every "$2"); }
-linux_frames() { "$linux/car_trace" --frames "$1" --every "$2"; }
-check_same_frames slide_right 1 "highmem.exe car_trace.exe" windows_frames linux_frames
+# car_record.exe, high, races a link's drive as a ghost in its window; what it keeps is the
+# player's drive alone, which Linux replays with every state hash the same.
+xdotool mousemove 1000 700
+high '.\car_record.exe' --ghost "https://example.org/racer/#$(cat "$project/tests/golden/mixed_drive.link")" raced.keys \
+    >"$work/out" 2>"$work/err" &
+game_pid=$!
+find_window car_record 20 && wait_for_car "$window" 10
+press "$window" Up 1
+press "$window" Escape
+wait_wine_game 10
+"$linux/car_trace" <raced.keys >/dev/null 2>"$work/trace.err"
+status=$?
+check "car_record.exe --ghost opens its window ($window_seen), ends on Escape with status $exit_status, and Linux car_trace checks its $(script_steps raced.keys 2>/dev/null) steps, all the same (status $status) $(tr -d '\r' <"$work/err") $(cat "$work/trace.err")" \
+    [ "$exit_status" = 0 -a $status = 0 -a ! -s "$work/err" ]
+
+# --- The pictures, high: every step of a slide racing a ghost, every second step of a long drive. ---
+ghost=$project/tests/golden/mixed_drive.keys
+windows_frames() { (cd "$game" && high '.\car_trace.exe' ${raced:+--ghost "$(winepath -w "$ghost")"} --frames "$(winepath -w "$1")" --every "$2"); }
+linux_frames() { "$linux/car_trace" ${raced:+--ghost "$ghost"} --frames "$1" --every "$2"; }
+raced=1 check_same_frames slide_right 1 "highmem.exe car_trace.exe racing a ghost" windows_frames linux_frames
 check_same_frames mixed_drive 2 "highmem.exe car_trace.exe" windows_frames linux_frames
 
 # --- The game's window. ---
