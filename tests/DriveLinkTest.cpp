@@ -115,7 +115,7 @@ TEST(DriveLink, OneLongestDriveAndScriptForEveryReader)
     {
         for (const CarField& field : kCarFields)
             if (field.settable)
-                AddSetting(longest, FieldSetting{&field, field.real != nullptr ? 0xff7fffffu : 0x80000000u});
+                AddSetting(longest, FieldSetting{&field, !field.counter ? 0xff7fffffu : 0x80000000u});
         if (AddStep(longest, 31))
             AddCheck(longest, 0);
     }

@@ -72,14 +72,14 @@ private:
     }
     static uint32_t BitsOf(const Field& f)
     {
-        if (CarFieldNamed(f.name).count != nullptr)
+        if (CarFieldNamed(f.name).counter)
             return static_cast<uint32_t>(static_cast<int32_t>(f.value));
         return Bits(static_cast<float>(f.value));
     }
     double Shown(const char* name) const
     {
         const uint32_t bits = FieldBits(CarFieldNamed(name), *m_car);
-        return CarFieldNamed(name).count != nullptr ? static_cast<int32_t>(bits) : FromBits(bits);
+        return CarFieldNamed(name).counter ? static_cast<int32_t>(bits) : FromBits(bits);
     }
 };
 

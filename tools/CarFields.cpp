@@ -9,42 +9,27 @@
 namespace
 {
 
-template <int i> float* Matrix(CPlayerCar& c) { return &c.m_transform[i]; }
-template <int i> float* WorldX(CPlayerCar& c) { return &c.m_worldVertices[i].x; }
-template <int i> float* WorldY(CPlayerCar& c) { return &c.m_worldVertices[i].y; }
-template <int i> float* EdgeA(CPlayerCar& c) { return &c.m_edgeA[i]; }
-template <int i> float* EdgeB(CPlayerCar& c) { return &c.m_edgeB[i]; }
-template <int i> float* EdgeC(CPlayerCar& c) { return &c.m_edgeC[i]; }
+template <int i> void* Matrix(CPlayerCar& c) { return &c.m_transform[i]; }
+template <int i> void* WorldX(CPlayerCar& c) { return &c.m_worldVertices[i].x; }
+template <int i> void* WorldY(CPlayerCar& c) { return &c.m_worldVertices[i].y; }
+template <int i> void* EdgeA(CPlayerCar& c) { return &c.m_edgeA[i]; }
+template <int i> void* EdgeB(CPlayerCar& c) { return &c.m_edgeB[i]; }
+template <int i> void* EdgeC(CPlayerCar& c) { return &c.m_edgeC[i]; }
 
-constexpr bool kSettable = true;
-
-/// Where `field` lives in `car`: its four bytes.
-void* Bytes(const CarField& field, CPlayerCar& car)
-{
-    return field.real != nullptr ? static_cast<void*>(field.real(car)) : field.count(car);
-}
-
-constexpr CarField Real(const char* name, float* (*at)(CPlayerCar&), bool settable = false)
-{
-    return CarField{name, at, nullptr, settable};
-}
-
-constexpr CarField Count(const char* name, int32_t* (*at)(CPlayerCar&))
-{
-    return CarField{name, nullptr, at, kSettable};
-}
+/// A float that only a step sets.
+constexpr CarField Real(const char* name, void* (*at)(CPlayerCar&)) { return CarField{name, at, false, false}; }
 
 } // namespace
 
 const std::array<CarField, kCarFieldCount> kCarFields = {
-    Real("speed", [](CPlayerCar& c) { return &c.m_speed; }, kSettable),
-    Real("direction", [](CPlayerCar& c) { return &c.m_direction; }, kSettable),
-    Real("angle", [](CPlayerCar& c) { return &c.m_angle; }, kSettable),
-    Real("angleGap", [](CPlayerCar& c) { return &c.m_angleGap; }, kSettable),
-    Count("leftTurn", [](CPlayerCar& c) { return &c.m_leftTurn; }),
-    Count("rightTurn", [](CPlayerCar& c) { return &c.m_rightTurn; }),
-    Real("x", [](CPlayerCar& c) { return &c.m_position.x; }, kSettable),
-    Real("y", [](CPlayerCar& c) { return &c.m_position.y; }, kSettable),
+    CarField{"speed", [](CPlayerCar& c) -> void* { return &c.m_speed; }, false, true},
+    CarField{"direction", [](CPlayerCar& c) -> void* { return &c.m_direction; }, false, true},
+    CarField{"angle", [](CPlayerCar& c) -> void* { return &c.m_angle; }, false, true},
+    CarField{"angleGap", [](CPlayerCar& c) -> void* { return &c.m_angleGap; }, false, true},
+    CarField{"leftTurn", [](CPlayerCar& c) -> void* { return &c.m_leftTurn; }, true, true},
+    CarField{"rightTurn", [](CPlayerCar& c) -> void* { return &c.m_rightTurn; }, true, true},
+    CarField{"x", [](CPlayerCar& c) -> void* { return &c.m_position.x; }, false, true},
+    CarField{"y", [](CPlayerCar& c) -> void* { return &c.m_position.y; }, false, true},
     Real("m0", Matrix<0>), Real("m1", Matrix<1>), Real("m4", Matrix<4>), Real("m5", Matrix<5>),
     Real("wx0", WorldX<0>), Real("wy0", WorldY<0>), Real("wx1", WorldX<1>), Real("wy1", WorldY<1>),
     Real("wx2", WorldX<2>), Real("wy2", WorldY<2>), Real("wx3", WorldX<3>), Real("wy3", WorldY<3>),
@@ -66,7 +51,7 @@ uint32_t FieldBits(const CarField& field, const CPlayerCar& car)
 {
     // The accessors name where a field lives; reading through them changes nothing.
     uint32_t bits;
-    std::memcpy(&bits, Bytes(field, const_cast<CPlayerCar&>(car)), sizeof bits);
+    std::memcpy(&bits, field.at(const_cast<CPlayerCar&>(car)), sizeof bits);
     return bits;
 }
 
@@ -75,7 +60,7 @@ std::string FieldText(const CarField& field, uint32_t bits)
     char text[32];
     float real;
     std::memcpy(&real, &bits, sizeof real);
-    if (field.count != nullptr)
+    if (field.counter)
         std::snprintf(text, sizeof text, "%" PRId32, static_cast<int32_t>(bits));
     else
         std::snprintf(text, sizeof text, "%.9g", static_cast<double>(real));
@@ -84,12 +69,12 @@ std::string FieldText(const CarField& field, uint32_t bits)
 
 bool SettableBits(const CarField& field, uint32_t bits)
 {
-    return field.real == nullptr || (bits & 0x7f800000u) != 0x7f800000u;
+    return field.counter || (bits & 0x7f800000u) != 0x7f800000u; // infinity and NaN: all exponent bits set
 }
 
 void SetFieldBits(const CarField& field, CPlayerCar& car, uint32_t bits)
 {
-    std::memcpy(Bytes(field, car), &bits, sizeof bits);
+    std::memcpy(field.at(car), &bits, sizeof bits);
 }
 
 CarState TakeState(const CPlayerCar& car)

@@ -14,36 +14,34 @@ class CPlayerCar;
 /// One field of the car: a float, or a whole number (a counter).
 struct CarField
 {
-    const char* name;                   ///< as the trace's header and a "=" line name it
-    float* (*real)(CPlayerCar& car);    ///< where a float field lives, or null
-    int32_t* (*count)(CPlayerCar& car); ///< where a counter lives, or null
-    bool settable;                      ///< a "=" line may set it
+    const char* name;             ///< as the trace's header and a "=" line name it
+    void* (*at)(CPlayerCar& car); ///< where its four bytes live
+    bool counter;                 ///< an int32_t, else a float
+    bool settable;                ///< a "=" line may set it
 };
 
 constexpr size_t kCarFieldCount = 32;
 
-/// Every field that a step reads or writes, in the trace's order: the driving state, the
-/// position, the rotation's four elements that are not fixed at 0 or 1, the polygon's world
-/// vertices and each edge's line A x + B y + C = 0.
+/// Every field a step reads or writes, in the trace's order: the driving state, the position,
+/// the rotation's four elements not fixed at 0 or 1, the polygon's world vertices and each
+/// edge's line A x + B y + C = 0.
 extern const std::array<CarField, kCarFieldCount> kCarFields;
 
 /// The field called `name`, or null.
 const CarField* FindCarField(const std::string& name);
 
-/// A field's four bytes: a float's IEEE-754 single-precision bit pattern, a counter's 32-bit
-/// two's complement.
+/// A field's four bytes: a float's IEEE-754 bit pattern, a counter's two's complement.
 uint32_t FieldBits(const CarField& field, const CPlayerCar& car);
-
-/// A field's value as the trace and a set line write it: a float with %.9g, which reads
-/// back to the same float; a counter as a whole number.
-std::string FieldText(const CarField& field, uint32_t bits);
-
-/// Whether a set line may give the field these bits: any counter, a finite float (one whose
-/// exponent bits are not all set, as infinity's and NaN's are).
-bool SettableBits(const CarField& field, uint32_t bits);
 
 /// Stores four bytes, as FieldBits gives them, in the field.
 void SetFieldBits(const CarField& field, CPlayerCar& car, uint32_t bits);
+
+/// A field's value as the trace and a set line write it: a float with %.9g, which reads back
+/// to the same float; a counter as a whole number.
+std::string FieldText(const CarField& field, uint32_t bits);
+
+/// Whether a set line may give the field these bits: any counter, a finite float.
+bool SettableBits(const CarField& field, uint32_t bits);
 
 /// The car's whole state: every field's bits. Restored, the car steps and draws exactly as
 /// it did from that state (the rest of it never changes after construction).

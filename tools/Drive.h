@@ -13,16 +13,16 @@ struct CarField;
 /// and every reader refuses a longer drive, naming this limit.
 constexpr long kMostSteps = 216'000;
 
-/// One car field given a value.
+/// One car field given a value: its bits as the field stores it (CarFields.h).
 struct FieldSetting
 {
     const CarField* field = nullptr;
-    uint32_t bits = 0; ///< the value, as the field stores it (CarFields.h)
+    uint32_t bits = 0;
     bool operator==(const FieldSetting&) const = default;
 };
 
-/// Fields set after `after` steps, before the next one: one value a field, in the order of
-/// the car's fields (set in any order, the car ends the same).
+/// Fields set after `after` steps, before the next: one value a field, in the order of the
+/// car's fields (set in any order, the car ends the same).
 struct DriveSettings
 {
     long after = 0;
@@ -53,8 +53,7 @@ bool AddStep(Drive& drive, uint8_t keys);
 /// Sets a field after the steps so far; a later value for the same field replaces it.
 void AddSetting(Drive& drive, const FieldSetting& setting);
 
-/// The state hash after the last step so far; `line` 0: the line the key script that
-/// KeyScriptText writes gives it.
+/// The state hash after the last step so far, given on `line` (0: the line KeyScriptText writes).
 void AddCheck(Drive& drive, uint64_t hash, long line = 0);
 
 /// `n` with thousands set apart: "216,000".

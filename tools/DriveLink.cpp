@@ -9,7 +9,7 @@ namespace
 
 constexpr std::string_view kPrefix = "drive=";
 constexpr long kHashEvery = 60; ///< steps: one state hash a second of drive
-constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+constexpr std::string_view kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
 // The records open with a byte (docs/tools.md): below kSettings a run of steps holding
 // those keys, kSettings a set line, kHash the state hash after the step before it.
@@ -19,11 +19,9 @@ constexpr unsigned char kHash = 33;
 /// Appends `v` as a LEB128 number.
 void PutNumber(std::string& out, uint64_t v)
 {
-    do
-    {
-        out += static_cast<char>((v & 0x7f) | (v > 0x7f ? 0x80 : 0));
-        v >>= 7;
-    } while (v != 0);
+    for (; v > 0x7f; v >>= 7)
+        out += static_cast<char>((v & 0x7f) | 0x80);
+    out += static_cast<char>(v);
 }
 
 /// Appends the low `count` bytes of `v`, least significant first.
@@ -62,7 +60,7 @@ std::string Records(const Drive& drive)
         return keep ? &*check : nullptr;
     };
     auto setAt = [&](long step) { return settings != drive.settings.end() && settings->after == step; };
-    for (long step = 0;;)
+    for (long step = 0;; )
     {
         if (setAt(step))
         {
@@ -90,14 +88,12 @@ std::string Records(const Drive& drive)
     }
 }
 
-/// Reads the bytes of a link's data, from `at` to `end`; every read past the end fails.
+/// The bytes of a link's data from `at` to `end`: every read past the end fails.
 struct CBytes
 {
     const std::string& bytes;
-    size_t at = 0;
-    size_t end = bytes.size();
+    size_t at = 0, end = bytes.size();
 
-    /// The next byte, 0 past the end.
     unsigned char Byte() { return at < end ? static_cast<unsigned char>(bytes[at++]) : (++at, 0); }
 
     /// A LEB128 number of at most 64 bits.
@@ -124,46 +120,39 @@ struct CBytes
 /// or cut short.
 bool ReadRecords(CBytes& in, Drive& drive, std::string& said)
 {
-    bool afterRun = false; // the record before was a run of steps
-    while (in.at < in.end)
+    auto no = [&](const std::string& why) { return (said = "the link's drive " + why), false; };
+    for (bool afterRun = false; in.at < in.end;)
     {
         const unsigned char tag = in.Byte();
-        const bool run = tag < kSettings;
-        if (run)
+        uint64_t more, count, index, bits, hash;
+        if (tag < kSettings) // a run of steps
         {
-            uint64_t more;
             if (!in.Number(more))
-                return (said = "the link's drive is cut short in a run of steps"), false;
+                return no("is cut short in a run of steps");
             if (more >= static_cast<uint64_t>(kMostSteps - drive.Steps()))
-                return (said = "the link's drive is longer than " + LongestDrive()), false;
+                return no("is longer than " + LongestDrive());
             drive.keys.insert(drive.keys.end(), more + 1, tag);
         }
         else if (tag == kSettings)
         {
-            uint64_t count;
             if (!in.Number(count) || count > kCarFieldCount)
-                return (said = "the link's drive is cut short in a set line"), false;
+                return no("is cut short in a set line");
             for (uint64_t i = 0; i < count; ++i)
             {
-                uint64_t index, bits;
                 if (!in.Number(index) || !in.Fixed(bits, 4) || index >= kCarFieldCount || !kCarFields[index].settable)
-                    return (said = "the link's drive sets a field that cannot be set, or is cut short"), false;
-                const FieldSetting setting{&kCarFields[index], static_cast<uint32_t>(bits)};
-                if (!SettableBits(*setting.field, setting.bits))
-                    return (said = std::string("the link's drive gives ") + setting.field->name + " a value that is no number"), false;
-                AddSetting(drive, setting);
+                    return no("sets a field that cannot be set, or is cut short");
+                if (!SettableBits(kCarFields[index], static_cast<uint32_t>(bits)))
+                    return no(std::string("gives ") + kCarFields[index].name + " a value that is no number");
+                AddSetting(drive, FieldSetting{&kCarFields[index], static_cast<uint32_t>(bits)});
             }
         }
-        else if (tag == kHash)
-        {
-            uint64_t hash;
-            if (!afterRun || (!drive.checks.empty() && drive.checks.back().step == drive.Steps()) || !in.Fixed(hash, 8))
-                return (said = "the link's drive holds a state hash of no step"), false;
-            AddCheck(drive, hash);
-        }
+        else if (tag != kHash)
+            return no("holds a record this build does not know: " + ShownCharacter(static_cast<char>(tag)));
+        else if (!afterRun || (!drive.checks.empty() && drive.checks.back().step == drive.Steps()) || !in.Fixed(hash, 8))
+            return no("holds a state hash of no step");
         else
-            return (said = "the link's drive holds a record this build does not know: " + ShownCharacter(static_cast<char>(tag))), false;
-        afterRun = run;
+            AddCheck(drive, hash);
+        afterRun = tag < kSettings;
     }
     return true;
 }
@@ -173,39 +162,30 @@ bool ReadFragment(std::string_view fragment, Drive& drive, std::string& said)
 {
     const size_t dot = fragment.find('.');
     const std::string version(fragment.substr(0, kPrefix.size()) == kPrefix && dot != std::string_view::npos
-                                  ? fragment.substr(kPrefix.size(), dot - kPrefix.size())
-                                  : "");
+                                  ? fragment.substr(kPrefix.size(), dot - kPrefix.size()) : "");
     if (version.empty() || version.find_first_not_of("0123456789") != std::string::npos)
         return (said = "the link holds no drive"), false;
-    if (version != "1" && version != std::to_string(kDriveLinkVersion))
+    if (version != "1" && version != "2")
         return (said = "the link's drive is of version " + version.substr(0, 12) +
                        " of its format; this build reads versions 1 and 2"), false;
 
-    // The data in base64url, decoded; the bits of its last digit past the last byte are 0,
+    // The data, decoded from base64url; the bits of its last digit past its last byte are 0,
     // as written.
-    const std::string_view data = fragment.substr(dot + 1);
     std::string bytes;
     uint32_t group = 0;
     int bits = 0;
-    for (const char c : data)
+    for (const char c : fragment.substr(dot + 1))
     {
-        const char* digit = std::find(kDigits, kDigits + 64, c);
-        if (digit == kDigits + 64)
+        if (kDigits.find(c) == std::string_view::npos)
             return (said = "the link holds a character that is not base64url: " + ShownCharacter(c)), false;
-        group = group << 6 | static_cast<uint32_t>(digit - kDigits);
+        group = group << 6 | static_cast<uint32_t>(kDigits.find(c));
         if ((bits += 6) >= 8)
             bytes += static_cast<char>(group >> (bits -= 8));
     }
     const bool exact = bits < 6 && (group & ((1u << bits) - 1)) == 0;
-
     CBytes in{bytes};
     if (version == "1")
-    {
-        if (!ReadRecords(in, drive, said))
-            return false;
-        said = "a link of version 1 of its format cannot show that it is whole";
-        return true;
-    }
+        return ReadRecords(in, drive, said) && (said = "a link of version 1 of its format cannot show that it is whole", true);
 
     // Version 2: the steps and the records' size, the records, their check.
     const std::string cut = " (a messenger may have cut it)";
@@ -227,12 +207,10 @@ bool ReadFragment(std::string_view fragment, Drive& drive, std::string& said)
     CBytes{bytes, in.end}.Fixed(check, 4);
     if (rest - 4 > size || !exact || Crc32(std::string_view(bytes).substr(0, in.end)) != check)
         return (said = "the link is altered: its check does not match its drive"), false;
-    if (!ReadRecords(in, drive, said))
-        return false;
     // Read only as written, so that what is accepted is written back the same.
-    if (DriveLink(drive) != fragment)
-        return (said = "the link's drive is not written as its format writes it"), false;
-    return true;
+    if (ReadRecords(in, drive, said) && DriveLink(drive) != fragment)
+        said = "the link's drive is not written as its format writes it";
+    return said.empty();
 }
 
 } // namespace
@@ -244,12 +222,11 @@ std::string LongestLink()
 
 std::string LinkOfRecords(long steps, std::string_view records)
 {
-    std::string bytes;
+    std::string bytes, link = std::string(kPrefix) + std::to_string(kDriveLinkVersion) + ".";
     PutNumber(bytes, static_cast<uint64_t>(steps));
     PutNumber(bytes, records.size());
     bytes += records;
     PutBytes(bytes, Crc32(bytes), 4);
-    std::string link = std::string(kPrefix) + std::to_string(kDriveLinkVersion) + ".";
     for (size_t i = 0; i < bytes.size(); i += 3)
     {
         const size_t n = std::min<size_t>(3, bytes.size() - i);
@@ -276,10 +253,8 @@ std::string_view FindLink(std::string_view text)
     const std::string_view link = text.substr(from, text.find_last_not_of(kBlanks) + 1 - from);
     // The fragment alone, or after the '#' of an address; a link is one word.
     const size_t hash = link.substr(0, kPrefix.size()) == kPrefix ? std::string_view::npos : link.find('#');
-    const size_t start = hash == std::string_view::npos ? 0 : hash + 1;
-    if (link.find_first_of(kBlanks) != std::string_view::npos || link.substr(start, kPrefix.size()) != kPrefix)
-        return {};
-    return link;
+    const bool linked = link.substr(hash == std::string_view::npos ? 0 : hash + 1, kPrefix.size()) == kPrefix;
+    return linked && link.find_first_of(kBlanks) == std::string_view::npos ? link : std::string_view();
 }
 
 bool ReadDriveLink(std::string_view link, Drive& drive, std::string& said)

@@ -106,7 +106,7 @@ struct CScriptReader
                 return Fail("no value for field '" + std::string(name) + "'");
             FieldSetting setting{field, 0};
             bool readable;
-            if (field->real != nullptr)
+            if (!field->counter)
             {
                 // strtof rounds to the nearest float, as the field stores it (overflow: infinity).
                 char* end = nullptr;

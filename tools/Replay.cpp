@@ -15,26 +15,23 @@
 namespace
 {
 
-/// A speed on offer: as --speed takes it, and in steps a second.
-struct SpeedChoice
+/// The speeds on offer, slowest first: as --speed takes them, and in steps a second.
+constexpr struct
 {
     const char* times;
     int stepsPerSecond;
-};
-/// A quarter of real time to four times, slowest first.
-constexpr SpeedChoice kSpeeds[] = {{"0.25", 15}, {"0.5", 30}, {"1", 60}, {"2", 120}, {"4", 240}};
+} kSpeeds[] = {{"0.25", 15}, {"0.5", 30}, {"1", 60}, {"2", 120}, {"4", 240}};
 constexpr int kFastest = static_cast<int>(std::size(kSpeeds)) - 1;
 static_assert(kSpeeds[CReplay::kRealTime].stepsPerSecond == kTicksPerSecond);
 
-/// A key of the replay: the command's name (as the page names it), and the scancode or the
+/// The replay's keys: the command's name (as the page names it), and the scancode or the
 /// character (0: none) that asks for it.
-struct ReplayKey
+constexpr struct
 {
     const char* name;
     int scancode;
     int ascii;
-};
-constexpr ReplayKey kReplayKeys[] = {{"P", KEY_P, 0},   {"N", KEY_N, 0},          {"B", KEY_B, 0},
+} kReplayKeys[] = {{"P", KEY_P, 0},   {"N", KEY_N, 0},          {"B", KEY_B, 0},
                                      {"Home", KEY_HOME, 0}, {"+", 0, '+'},        {"+", 0, '='},
                                      {"+", KEY_PLUS_PAD, 0}, {"-", 0, '-'},       {"-", KEY_MINUS_PAD, 0}};
 
@@ -146,7 +143,7 @@ void CReplay::Run()
     while (keypressed())
     {
         const int pressed = readkey();
-        for (const ReplayKey& k : kReplayKeys)
+        for (const auto& k : kReplayKeys)
             if ((k.scancode != 0 && k.scancode == pressed >> 8) || (k.ascii != 0 && k.ascii == (pressed & 0xff)))
             {
                 CommandNamed(k.name);
@@ -166,14 +163,21 @@ void CReplay::Run()
     m_mostOwed = owed > m_mostOwed ? owed : m_mostOwed;
     ++m_played;
     m_playedSeconds = SecondsSince(m_start) - m_pausedSeconds;
-    if (m_step == m_pauseAt)
-        Pause(true);
+    if (m_step == m_pauseAt && !m_paused)
+        CommandNamed("P");
 }
 
 bool CReplay::CommandNamed(const std::string& name)
 {
     if (name == "P")
-        Pause(!m_paused);
+    {
+        // Paused time is left out of the pacing.
+        m_paused = !m_paused;
+        if (m_paused)
+            m_pausedAt = Clock::now();
+        else
+            m_pausedSeconds += SecondsSince(m_pausedAt);
+    }
     else if (name == "N")
         m_forward += m_paused ? 1 : 0;
     else if (name == "B")
@@ -194,15 +198,4 @@ std::string CReplay::Pacing() const
     std::snprintf(line, sizeof line, "%ld steps in %.2f s, %.2f steps/s, at most %d ticks owed", m_played,
                   m_playedSeconds, rate, m_mostOwed);
     return line;
-}
-
-void CReplay::Pause(bool paused)
-{
-    if (paused == m_paused)
-        return;
-    m_paused = paused;
-    if (m_paused)
-        m_pausedAt = std::chrono::steady_clock::now();
-    else
-        m_pausedSeconds += SecondsSince(m_pausedAt);
 }

@@ -14,10 +14,9 @@ struct FrameStepOptions;
 /// The one replay of a drive: step by step on one car, each step holding the drive's keys
 /// (the keyboard's never reach the car), its settings applied, every state hash it gives
 /// checked; where one differs, it stops. car_trace runs it headless, car_play and the page
-/// in the window, and a ghost car on itself. To study a drive it also pauses, plays a
-/// quarter to four times real time, and steps back: from the latest snapshot kept before the
-/// step (one a second of drive) it re-runs the steps unseen and shows that one, the very
-/// picture it showed going forward.
+/// in the window, a ghost on itself. To study a drive it pauses, plays a quarter to four
+/// times real time and steps back: from the latest snapshot before the step (one a second
+/// of drive) it re-runs the steps unseen and shows the very picture that step showed.
 class CReplay : public IFrameStep
 {
 public:
@@ -27,16 +26,14 @@ public:
     /// Runs one step of the replay's car with `keys` held (KeyBits), its picture shown or not.
     using StepRunner = std::function<void(uint8_t keys, bool shown)>;
 
-    /// Replays `drive` (which must outlive it) on `car`, from the state it has now, each step
-    /// run by `run`.
+    /// Replays `drive` (which must outlive it) on `car` from the state it has, with `run`.
     CReplay(const Drive& drive, CPlayerCar& car, StepRunner run);
 
-    /// Replays `drive` on the running game's new car, each step the game's frame step with
-    /// `options`.
+    /// Replays `drive` on the running game's new car, each step the game's frame step.
     CReplay(const Drive& drive, const FrameStepOptions& options);
 
-    /// The next step of the drive, run and shown. False at its end, or past the step where
-    /// the replay parted from the drive: nothing is done then.
+    /// The next step, run and shown. False at the end of the drive, or past the step where
+    /// the replay parted from it: nothing is done then.
     bool Forward();
 
     /// The step before the current one, shown again. False at the start.
@@ -55,64 +52,57 @@ public:
     /// The speed that --speed names "0.25" "0.5" "1" "2" or "4" (times real time), or -1.
     static int SpeedNamed(const std::string& name);
 
-    /// Plays on at `speed` (SpeedNamed): the library's timer ticks faster or slower; each
-    /// step is still one exact step.
+    /// Plays on at `speed` (SpeedNamed): the library's timer ticks faster or slower.
     void SetSpeed(int speed);
 
     /// Pauses once step `step` is shown.
     void PauseAt(long step) { m_pauseAt = step; }
 
-    /// The frame loop's work for a tick: the commands waiting in the keyboard buffer
-    /// (car_play --help lists them), then one step unless paused; every other key is dropped.
+    /// A tick of the frame loop: the replay's keys waiting in the keyboard buffer (car_play
+    /// --help lists them), then one step unless paused. Every other key is dropped.
     void Run() override;
 
-    /// Carries out the command of the key named `name`, from the keyboard or a button: "P"
-    /// pause or play on, "N" and "B" a step forward or back (paused), "Home" back to the
-    /// start, "+" and "-" twice and half as fast. False for a name of no command.
+    /// The command of the key named `name`, from the keyboard or a button: "P" pause or play
+    /// on, "N" and "B" a step forward or back (paused), "Home" back to the start, "+" and "-"
+    /// twice and half as fast. False for a name of no command.
     bool CommandNamed(const std::string& name);
 
     /// Whether the last step, or the step where the replay parted, is shown.
     bool AtEnd() const { return m_atEnd; }
     bool Paused() const { return m_paused; }
-    /// The speed, as --speed names it.
-    const char* SpeedName() const;
+    const char* SpeedName() const; ///< as --speed names it
 
-    /// "600 steps in 10.00 s, 60.00 steps/s, at most 2 ticks owed": the steps played
-    /// forward by Run, the time they took with paused time left out, the most ticks owed.
+    /// "600 steps in 10.00 s, 60.00 steps/s, at most 2 ticks owed": the steps Run played
+    /// forward, the time they took with paused time left out, the most ticks owed at one.
     std::string Pacing() const;
 
 private:
-    /// The car's state before step `step` (a multiple of kSnapshotEvery), and where the
+    /// The car's state before a step that is a multiple of kSnapshotEvery, and where the
     /// drive's settings and checks stand there.
     struct Snapshot
     {
         CarState car;
-        size_t settings = 0;
-        size_t check = 0;
+        size_t settings = 0, check = 0;
     };
 
     bool RunStep(bool shown);
-    void Pause(bool paused);
 
     const Drive& m_drive;
     CPlayerCar& m_car;
     StepRunner m_run;
     long m_step = 0;
-    size_t m_settings = 0; ///< the next settings of the drive
-    size_t m_check = 0;    ///< the next state hash of the drive
-    std::vector<Snapshot> m_snapshots; ///< before steps 0, 60, 120, ...
+    size_t m_settings = 0, m_check = 0; ///< the drive's next settings and state hash
+    std::vector<Snapshot> m_snapshots;  ///< before steps 0, 60, 120, ...
     std::string m_divergence;
     long m_divergedAt = 0;
 
     long m_pauseAt = -1;
     int m_speed = kRealTime;
-    bool m_paused = false;
-    bool m_atEnd = false;
+    bool m_paused = false, m_atEnd = false;
     int m_forward = 0; ///< single steps asked for while paused
     long m_played = 0;
     int m_mostOwed = 0;
-    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point m_pausedAt;
-    double m_pausedSeconds = 0.0;
-    double m_playedSeconds = 0.0;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point m_start = Clock::now(), m_pausedAt;
+    double m_pausedSeconds = 0.0, m_playedSeconds = 0.0;
 };

@@ -26,7 +26,7 @@ extern "C" const unsigned long racer_car_image_size;
 namespace
 {
 
-Drive s_drive;          // the drive on the screen: the one driven so far, or the one watched
+std::shared_ptr<Drive> s_drive = std::make_shared<Drive>(); // on the screen: driven so far, or watched
 std::string s_name;     // the name of the drive watched ("the link", a file's); empty: driven
 std::string s_note;     // what the reader of the drive watched noted of it
 bool s_running = false; // a game started, its frames called
@@ -42,8 +42,8 @@ std::string s_said;     // what a call gives the page, kept until the next
 CGameStep s_game;
 CFrameStepOf s_driving([] {
     s_game.Run();
-    if (AddStep(s_drive, s_game.KeysRead())) // an hour at most is kept: the rest is driven
-        AddCheck(s_drive, StateHash(*CGameScene::PlayerCar()));
+    if (AddStep(*s_drive, s_game.KeysRead())) // an hour at most is kept: the rest is driven
+        AddCheck(*s_drive, StateHash(*CGameScene::PlayerCar()));
 });
 
 const char* Said(std::string text)
@@ -101,7 +101,7 @@ void Frame()
 const char* Start(Drive drive, const std::string& name, const std::string& note, bool race = false)
 {
     EndGame();
-    s_drive = std::move(drive);
+    s_drive = std::make_shared<Drive>(std::move(drive));
     s_name = name;
     s_note = note;
     s_raced = !name.empty();
@@ -115,13 +115,13 @@ const char* Start(Drive drive, const std::string& name, const std::string& note,
     s_running = true;
     g_ticks.store(1); // the first step at the first frame; the last game's owed steps are gone
     if (!name.empty())
-        s_replay = std::make_unique<CReplay>(s_drive, FrameStepOptions{});
+        s_replay = std::make_unique<CReplay>(*s_drive, FrameStepOptions{});
     emscripten_set_main_loop(Frame, 0, 0);
     return Said("");
 }
 
-/// Adds the drive on the screen to the ghosts, called `name`; the oldest goes when there
-/// are as many as a race takes.
+/// Keeps the drive on the screen as a ghost called `name`; the oldest goes when there are
+/// as many as a race takes.
 void AddGhost(const std::string& name)
 {
     if (s_ghosts.drives.size() == CGhostCar::kMostGhosts)
@@ -129,19 +129,17 @@ void AddGhost(const std::string& name)
         s_ghosts.drives.erase(s_ghosts.drives.begin());
         s_ghosts.names.erase(s_ghosts.names.begin());
     }
-    s_ghosts.drives.push_back(std::make_shared<const Drive>(s_drive));
+    s_ghosts.drives.push_back(s_drive);
     s_ghosts.names.push_back(name);
     s_raced = true;
 }
 
-/// Watches `drive`, opened as `name`, and keeps it as a ghost to race: "" or why it cannot.
+/// Watches `drive`, read as `name` (unless `said` why not), and keeps it as a ghost to race.
 const char* Open(bool read, Drive& drive, const std::string& name, const std::string& said)
 {
-    if (!read)
-        return Said(said);
-    Start(std::move(drive), name, said);
-    AddGhost(name);
-    return Said("");
+    if (read && *Start(std::move(drive), name, said) == '\0')
+        AddGhost(name);
+    return Said(read ? "" : said);
 }
 
 } // namespace
@@ -161,13 +159,13 @@ EMSCRIPTEN_KEEPALIVE bool racer_key(const char* name, bool down)
 /// Steps the game has run since it started: driven, or of the drive watched.
 EMSCRIPTEN_KEEPALIVE long racer_steps()
 {
-    return s_replay ? s_replay->Step() : s_drive.Steps();
+    return s_replay ? s_replay->Step() : s_drive->Steps();
 }
 
 /// The drive on the screen as a key script (version 2), for the page to save.
 EMSCRIPTEN_KEEPALIVE const char* racer_drive()
 {
-    return Said(KeyScriptText(s_drive, "racer in a browser"));
+    return Said(KeyScriptText(*s_drive, "racer in a browser"));
 }
 
 /// Starts a new drive, ending whatever ran; "" or why it could not start.
@@ -229,7 +227,7 @@ EMSCRIPTEN_KEEPALIVE bool racer_replay(const char* name)
 /// or, when it would be longer than the longest link, one line that says so.
 EMSCRIPTEN_KEEPALIVE const char* racer_share(const char* address)
 {
-    const std::string link = std::string(address) + "#" + DriveLink(s_drive);
+    const std::string link = std::string(address) + "#" + DriveLink(*s_drive);
     if (link.size() <= kLongestLink)
         return Said(link);
     return Said("This drive's link would be " + Counted(link.size()) + " characters, longer than " + LongestLink() +
@@ -242,9 +240,9 @@ EMSCRIPTEN_KEEPALIVE void racer_state()
     const CPlayerCar* car = s_running ? CGameScene::PlayerCar() : nullptr;
     const CReplay* r = s_replay.get();
     const std::vector<CGhostCar*> racing = s_running ? CGhostCar::InRace() : std::vector<CGhostCar*>{};
-    ShowState(r != nullptr, s_name.c_str(), s_note.c_str(), r ? r->Step() : 0, s_drive.Steps(), r && r->Paused(),
+    ShowState(r != nullptr, s_name.c_str(), s_note.c_str(), r ? r->Step() : 0, s_drive->Steps(), r && r->Paused(),
               r ? r->SpeedName() : "", r && r->AtEnd(), r ? r->Divergence().c_str() : "", s_ended, car != nullptr,
-              car ? HashText(StateHash(*car)).c_str() : "", !racing.empty(), s_ended && !s_raced && s_drive.Steps() > 0,
+              car ? HashText(StateHash(*car)).c_str() : "", !racing.empty(), s_ended && !s_raced && s_drive->Steps() > 0,
               car ? car->m_position.x : 0, car ? car->m_position.y : 0);
     // The ghosts racing, or else those the next race races.
     for (size_t i = 0; i < (racing.empty() ? s_ghosts.names.size() : racing.size()); ++i)

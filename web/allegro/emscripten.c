@@ -1,17 +1,9 @@
-/* The graphics library's drivers for the browser, a platform of our own (Emscripten):
- *   system     the timer's ticks are counted whenever the game yields (rest(0));
- *   timer      the browser's clock, emscripten_get_now(), turned into the library's ticks;
- *              at most five steps' worth a frame: time owed beyond that (a hidden tab, a
- *              device too slow for 60 steps a second) is dropped, not caught up;
- *   keyboard   `key` as the page holds it: the game calls emsc_key() when the first of
- *              the page's sources (keyboard, touch pads, gamepad) takes a key or the last
- *              one lets it go (web/page.js, web/main.cpp);
- *   mouse      a stub: the browser shows its own pointer, the library draws none;
- *   graphics   `screen` is a linear 32-bit bitmap in the module's memory laid out as the
- *              canvas takes it (R, G, B, A bytes, alpha opaque: a blit to the screen sets
- *              it), painted to the page's canvas (Module.canvas) by emsc_paint(), once an
- *              animation frame, as the last step left it.
- * The headless driver ("none") stays, so a program can still start without a display. */
+/* The graphics library's drivers for the browser, a platform of our own (Emscripten), as
+ * docs/web.md tells: the system counts the timer's ticks whenever the game yields; the timer
+ * is the browser's clock, at most five steps' worth a frame; the keyboard is `key` as the
+ * page holds it (emsc_key); the mouse is the browser's own pointer; the screen is a 32-bit
+ * bitmap laid out as the canvas takes it, painted once a frame (emsc_paint). The headless
+ * driver ("none") stays, so a program can still start without a display. */
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
