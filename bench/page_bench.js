@@ -11,9 +11,13 @@
 //            750 kbit/s up, 150 ms round trip; 4x CPU throttling; a 412 x 823 screen): the
 //            time from the request to the first step, the bytes the page's requests took
 //            over the wire, and how far its layout shifted as it loaded (CLS).
+//   address  the longest address Chromium, Firefox ESR and WebKitGTK (which needs X) each open
+//            when navigated to: an address of the page with a fragment of that many
+//            characters in all, found by halving.
 //
 //   node page_bench.js frames URL [RUNS [SECONDS [RATES [GHOSTS]]]]   defaults: 5 runs of 20 s at 1,4,6, no ghosts
 //   node page_bench.js load URL [RUNS]                                 default: 9 loads of each
+//   node page_bench.js address URL
 
 'use strict';
 const { launch, sleep } = require('../tests/instruments/browsers.js');
@@ -31,11 +35,11 @@ new PerformanceObserver((list) => { for (const e of list.getEntries()) if (!e.ha
   requestAnimationFrame(poll);
 })();`;
 
-/// Ghost `g` of a race: a key script of a minute of circles, each ghost's its own, dropped
-/// on the page.
+/// Ghost `g` of a race: a key script of a minute of circles in view (Up and Right held from
+/// a start of its own), dropped on the page.
 const dropGhost = (g) => `(() => {
   const t = new DataTransfer();
-  t.items.add(new File([Array.from({ length: 3600 }, (_, i) => (i % ${90 + 20 * g} < 60 ? 'UR' : 'U')).join('\\n')],
+  t.items.add(new File([Array.from({ length: 3600 }, (_, i) => (i < ${20 * g} ? '.' : 'UR')).join('\\n')],
                        'ghost${g}.keys'));
   document.dispatchEvent(new DragEvent('drop', { dataTransfer: t, cancelable: true }));
   return 0;
@@ -87,7 +91,10 @@ async function run(browser, rate, ghosts) {
     await page.evaluate(dropGhost(g));
     await page.waitForFunction(`(Module._racer_state(), Module.state.ghosts.length === ${g + 1})`);
   }
-  if (ghosts) await page.locator('::-p-aria(Race)').click();
+  if (ghosts) {
+    await page.locator('::-p-aria(Race)').click();
+    await page.waitForFunction(`(Module._racer_state(), Module.state.racing && Module.state.ghosts.length === ${ghosts})`);
+  }
   await page.keyboard.down('ArrowUp');
   await page.keyboard.down('ArrowRight');
   const m = await page.evaluate(measure(Number(seconds) * 1000));
@@ -117,7 +124,7 @@ async function load(browser, { cpu, network, phone }) {
   if (phone) await page.setViewport({ width: 412, height: 823, deviceScaleFactor: 1.75, isMobile: true, hasTouch: true });
   await page.emulateCPUThrottling(cpu);
   await page.evaluateOnNewDocument(kWatch);
-  await page.goto(url, { waitUntil: 'commit' });
+  await page.goto(url, { waitUntil: 'domcontentloaded' });
   const first = await firstStep(page);
   await sleep(1000);
   const bytes = await page.evaluate(`performance.getEntriesByType('navigation')
@@ -127,7 +134,32 @@ async function load(browser, { cpu, network, phone }) {
   return { first, bytes, shifts };
 }
 
+/// The longest address `engine` opens by navigating to it, between 100,000 and 64 million.
+async function longestAddress(engine) {
+  const browser = await launch(engine);
+  const page = await browser.open(null);
+  const opens = async (n) => {
+    const address = `${url.split('#')[0]}#${'a'.repeat(n - url.split('#')[0].length - 1)}`;
+    try {
+      await Promise.race([page.go(address), sleep(20000)]);
+      return (await page.evaluate('location.href.length')) === n;
+    } catch (e) { return false; } // refused
+  };
+  let [low, high] = [100000, 64 << 20];
+  while (high - low > 1) {
+    const middle = Math.floor((low + high) / 2);
+    if (await opens(middle)) low = middle; else high = middle;
+  }
+  await browser.close();
+  return low;
+}
+
 async function main() {
+  if (mode === 'address') {
+    for (const engine of ['chromium', 'firefox', 'webkit'])
+      console.log(`${engine}: opens an address of ${await longestAddress(engine)} characters, not one more`);
+    return;
+  }
   const browser = await launch('chromium');
   try {
     if (mode === 'load') {

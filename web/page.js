@@ -118,10 +118,10 @@ document.addEventListener('fullscreenchange', placePads);
 
 // --- Fullscreen, another drive, saving the drive. ---
 
+// Shown from the start, so that the page does not shift; hidden where there is no fullscreen.
 const fullscreenButton = $('fullscreen');
+fullscreenButton.hidden = $('fullscreen-note').hidden = !document.fullscreenEnabled;
 if (document.fullscreenEnabled) {
-  fullscreenButton.hidden = false;
-  $('fullscreen-note').hidden = false;
   fullscreenButton.addEventListener('click', async () => {
     try {
       await game.requestFullscreen({ navigationUI: 'hide' });
