@@ -124,7 +124,7 @@ TEST(DriveLink, OneLongestDriveAndScriptForEveryReader)
     EXPECT_TRUE(script.size() <= kLongestScript && script.size() + 512 > kLongestScript) << script.size();
     script.resize(kLongestScript + 1, '\n');
     EXPECT_FALSE(ReadDriveText(script, drive, said));
-    EXPECT_EQ(said, "longer than the longest key script, 42,984,688 bytes");
+    EXPECT_EQ(said, "the script is longer than the longest key script, 42,984,688 bytes");
     ASSERT_TRUE(ReadDriveLink("drive=1.", drive, said));
     EXPECT_EQ(said, "a link of version 1 of its format cannot show that it is whole");
 }

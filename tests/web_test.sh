@@ -94,7 +94,7 @@ for engine in webkit firefox chromium; do
     check "$engine: two seconds of Up take the car off the canvas (at ${x:-?},${y:-?}), and a red mark at its edge shows where (${marked:-no} pixels)" \
         numbers "$x" "$y" "$marked" -- awk -v x="$x" -v y="$y" -v m="$marked" 'BEGIN {exit !((x < -56 || x > 896 || y < -56 || y > 696) && m > 20)}'
     check "$engine: a dropped script with one key changed stops where it parts, watched and raced as a ghost, naming the step ($(tr '\n' '|' <"$page/tampered.txt" 2>/dev/null))" \
-        eval '[ "$(grep -cE "^line [0-9]+, step [0-9]+: the script holds state hash [0-9a-f]{16}, this build reached [0-9a-f]{16}$" "$page/tampered.txt")" = 2 ]'
+        eval '[ "$(grep -cE "^(ghost 1 \(tampered .*\) parted: )?line [0-9]+, step [0-9]+: the script holds state hash [0-9a-f]{16}, this build reached [0-9a-f]{16}$" "$page/tampered.txt")" = 2 ]'
     check "$engine: a link with a character changed is refused as altered, the page driving on ($(cat "$page/altered.txt" 2>/dev/null))" \
         grep -qE '^the link is altered: .* \([0-9]+ steps on\)$' "$page/altered.txt"
     check "$engine: a bad script dropped on the page is refused with its line and why ($(cat "$page/bad.txt" 2>/dev/null))" \

@@ -61,6 +61,12 @@ const unsigned char* CGhostCar::ColourOf(int number)
     return kColours[number];
 }
 
+std::string CGhostCar::Parted() const
+{
+    const std::string& where = m_replay.Divergence();
+    return where.empty() ? "" : "ghost " + std::to_string(m_number + 1) + " (" + m_name + ") parted: " + where;
+}
+
 std::vector<CGhostCar*> CGhostCar::InRace()
 {
     std::vector<CGhostCar*> ghosts;
@@ -102,10 +108,9 @@ bool TellPartedGhosts(const char* tool)
     bool parted = false;
     for (CGhostCar* ghost : CGhostCar::InRace())
     {
-        const std::string& where = ghost->Replay().Divergence();
+        const std::string where = ghost->Parted();
         if (!where.empty() && !ghost->m_told)
-            std::fprintf(stderr, "%s: ghost %d (%s) parted: %s\n", tool, ghost->m_number + 1, ghost->m_name.c_str(),
-                         where.c_str());
+            std::fprintf(stderr, "%s: %s\n", tool, where.c_str());
         ghost->m_told = ghost->m_told || !where.empty();
         parted = parted || ghost->m_told;
     }

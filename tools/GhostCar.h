@@ -32,7 +32,10 @@ public:
     static const unsigned char* ColourOf(int number);
 
     const std::string& Name() const { return m_name; }
-    const CReplay& Replay() const { return m_replay; }
+
+    /// Empty, or where the ghost parted from its drive: "ghost 2 (drive.keys) parted: line
+    /// 61, step 60: the script holds state hash ..., this build reached ...".
+    std::string Parted() const;
 
     /// The live ghosts of the running game, in the order of its walk.
     static std::vector<CGhostCar*> InRace();
@@ -62,7 +65,6 @@ struct Ghosts
 /// before the player's new car, so that the player's car and readout are drawn over them.
 void StartRace(const Ghosts& ghosts);
 
-/// Says on stderr, as `tool`, where each ghost that has parted from its drive did, once:
-/// "car_trace: ghost 2 (drive.keys) parted: line 61, step 60: the script holds ...". True
-/// once any ghost of the race has parted.
+/// Says on stderr, as `tool`, once for each ghost that has parted from its drive, where
+/// (Parted). True once any ghost of the race has parted.
 bool TellPartedGhosts(const char* tool);

@@ -1,5 +1,6 @@
 #include "tools/KeyScript.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -153,7 +154,7 @@ bool ReadDriveText(std::string_view text, Drive& drive, std::string& said)
     said.clear();
     drive = Drive{};
     if (text.size() > kLongestScript)
-        return (said = "longer than the longest key script, " + Counted(kLongestScript) + " bytes"), false;
+        return (said = "the script is longer than the longest key script, " + Counted(kLongestScript) + " bytes"), false;
     if (const std::string_view link = FindLink(text); !link.empty())
         return ReadDriveLink(link, drive, said);
     return ReadKeyScript(text, drive, said);
@@ -168,14 +169,14 @@ int ReadDrive(const char* source, Drive& drive, std::string& said)
     FILE* in = standardInput ? stdin : std::fopen(source, "rb");
     if (in == nullptr)
         return (said = "cannot read " + name + ": " + std::strerror(errno)), 1;
-    // Read whole, but no more than the longest script and a piece: a longer one is refused.
+    // Read whole, but no more than the longest script and a byte: a longer one is refused.
     std::string text;
-    constexpr size_t kPiece = 1 << 16;
-    for (size_t got = kPiece; got == kPiece && text.size() <= kLongestScript;)
+    for (size_t got = 1; got > 0 && text.size() <= kLongestScript;)
     {
-        text.resize(text.size() + kPiece);
-        got = std::fread(&text[text.size() - kPiece], 1, kPiece, in);
-        text.resize(text.size() - kPiece + got);
+        const size_t at = text.size(), piece = std::min<size_t>(1 << 16, kLongestScript + 1 - at);
+        text.resize(at + piece);
+        got = std::fread(&text[at], 1, piece, in);
+        text.resize(at + got);
     }
     const int error = std::ferror(in) ? errno : 0;
     if (!standardInput)

@@ -251,7 +251,7 @@ EMSCRIPTEN_KEEPALIVE void racer_state()
         const unsigned char* c = CGhostCar::ColourOf(static_cast<int>(i));
         ShowGhost((ghost ? ghost->Name() : s_ghosts.names[i]).c_str(), c[0], c[1], c[2], ghost != nullptr,
                   ghost ? ghost->m_position.x : 0, ghost ? ghost->m_position.y : 0,
-                  ghost ? ghost->Replay().Divergence().c_str() : "");
+                  ghost ? ghost->Parted().c_str() : "");
     }
 }
 }

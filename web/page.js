@@ -234,7 +234,7 @@ function showState(now = false) {
   markCarsOff([...s.ghosts.filter((g) => g.car).map((g) => ({ ...g.car, colour: g.colour })),
                { ...s.car, colour: '#f00' }]);
   const where = s.atEnd ? 'the end' : s.paused ? 'paused' : `${s.speed}× real time`;
-  const parted = s.ghosts.filter((g) => g.parted).map((g) => `Ghost ${s.ghosts.indexOf(g) + 1} (${g.name}) parted: ${g.parted}.`);
+  const parted = s.ghosts.filter((g) => g.parted).map((g) => `${g.parted}.`);
   const words = notice || (s.ended ? 'The game has ended.' : s.watching ? (s.divergence ||
     `Watching ${s.name}: step ${s.step} of ${s.steps}, ${where}.${s.note ? ` (${s.note}.)` : ''}`) :
     s.racing ? [`Racing ${s.ghosts.length === 1 ? 'a ghost' : `${s.ghosts.length} ghosts`}.`, ...parted].join(' ') : '');
