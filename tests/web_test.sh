@@ -6,8 +6,8 @@
 # watch ended by Escape and another drive, a race against that link's drive drawn as Linux
 # draws it, a tampered drive stopped where it parts, watched and raced, an altered link and
 # a bad script refused, a link as long as a browser opens opened by its address; in
-# Chromium, which can emulate them, also the phone, touch, gamepad and offline, and the
-# longest link's memory.
+# Chromium, which can emulate them, also the phone, touch, gamepad and offline, the longest
+# link's memory, and a longer link refused or offered as a file.
 #
 #   web_test.sh WEB_BUILD LINUX_BUILD     (run from the project folder)
 set -u
@@ -102,8 +102,6 @@ for engine in webkit firefox chromium; do
     read -r characters steps wanted memory name < <(head -n 1 "$page/longest.txt" 2>/dev/null)
     check "$engine: a link of ${characters:-no} characters, as long as a browser opens, opened by its address, plays its ${steps:-no} steps" \
         numbers "$characters" "$steps" -- eval '[ "$characters" -ge 1048571 -a "$characters" -le 1048572 -a "$steps" = "$wanted" -a "$name" = "the link" ]'
-    check "$engine: the share of a drive a set line longer says so, and offers the key script ($(sed -n 2p "$page/longest.txt"))" \
-        grep -qx "This drive's link would be 1,048,5[0-9][0-9] characters, longer than the longest link a browser opens, 1,048,572 characters: save it as a key script instead." <(sed -n 2p "$page/longest.txt")
 done
 page=$work/chromium
 
@@ -127,6 +125,8 @@ blurred=$(cat "$page/blur.txt" 2>/dev/null || echo 0)
 later=$(grep -v '^#' "$page/blur.keys" 2>/dev/null | tail -n +$((blurred + 30)) | cut -d' ' -f1)
 check "Up held while the page lost the focus: none of the $(wc -w <<<"$later") steps from half a second later reads it" \
     numbers "$blurred" -- [ "$blurred" -gt 0 -a "$(wc -w <<<"$later")" -gt 30 -a "$(grep -c U <<<"$later")" = 0 ]
+check "the share of a drive a set line longer says so, and offers the key script ($(sed -n 2p "$page/longest.txt"))" \
+    grep -qx "This drive's link would be 1,048,5[0-9][0-9] characters, longer than the longest link a browser opens, 1,048,572 characters: save it as a key script instead." <(sed -n 2p "$page/longest.txt")
 check "the longest link takes the page's memory to at most 64 MiB (${memory:-no} bytes)" numbers "$memory" -- [ "$memory" -le $((64 << 20)) ]
 check "a longer link is refused unread, the limit named ($(sed -n 3p "$page/longest.txt"))" \
     grep -qxE "the link is [0-9,]{9} characters, longer than the longest link a browser opens, 1,048,572 characters" <(sed -n 3p "$page/longest.txt")
